@@ -1,0 +1,236 @@
+#include <gtest/gtest.h>
+
+#include <cstdarg>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "kvrCameraCalibration.h"
+
+using namespace Kalvora;
+
+namespace {
+
+struct Report {
+  std::string where;
+  std::string message;
+};
+std::vector<Report> gReports;
+
+void recordReport(const char* where, const char* format, va_list args) {
+  char message[2048];
+  std::vsnprintf(message, sizeof message, format, args);
+  gReports.push_back({where != nullptr ? where : "", message});
+}
+
+struct FreeRecord {
+  void operator()(CameraSystemCalibrationRecord* record) const { std::free(record); }
+};
+using Record = std::unique_ptr<CameraSystemCalibrationRecord, FreeRecord>;
+
+const std::string kDataDir = std::string(KALVORA_TEST_DATA_DIR) + "/calibration/";
+
+class CalibrationLoader : public ::testing::Test {
+protected:
+  void SetUp() override {
+    gReports.clear();
+    previous_ = setErrorHandler(recordReport);
+  }
+  void TearDown() override { setErrorHandler(previous_); }
+
+  Record load(const std::string& path, ErrorCode& code) {
+    return Record(loadSystemCalibrationDataText(path.c_str(), code));
+  }
+
+  Record loadGood(const char* name) {
+    ErrorCode code = kNoError;
+    Record record = load(kDataDir + name, code);
+    EXPECT_EQ(code, kNoError) << name;
+    EXPECT_TRUE(gReports.empty()) << name << ": " << gReports.front().message;
+    return record;
+  }
+
+  // Loads a file that must be rejected; returns the one report made.
+  Report loadBad(const std::string& path) {
+    gReports.clear();
+    ErrorCode code = kNoError;
+    Record record = load(path, code);
+    EXPECT_EQ(record, nullptr) << path;
+    EXPECT_EQ(code, kUnknownError) << path;
+    EXPECT_EQ(gReports.size(), 1u) << path;
+    return gReports.empty() ? Report{} : gReports.front();
+  }
+
+  std::string messageFor(const char* name) { return loadBad(kDataDir + name).message; }
+
+private:
+  ErrorHandler previous_ = nullptr;
+};
+
+std::time_t localMidnight(int day, int month, int year) {
+  std::tm date{};
+  date.tm_mday = day;
+  date.tm_mon = month;
+  date.tm_year = year - 1900;
+  date.tm_isdst = -1;
+  return std::mktime(&date);
+}
+
+}  // namespace
+
+TEST_F(CalibrationLoader, ReadsHeaderAndRows) {
+  Record record = loadGood("good_five_rows.txt");
+  ASSERT_NE(record, nullptr);
+  EXPECT_EQ(record->headerValue1, 4711u);
+  EXPECT_EQ(record->headerValue2, 3u);
+  EXPECT_EQ(record->layoutVersion, 1u);
+  EXPECT_EQ(record->date, localMidnight(14, 2, 2024));
+  ASSERT_EQ(record->rowCount, 5);
+
+  const auto& first = record->rows()[0];
+  EXPECT_EQ(first.cct, 2800);
+  const double firstMatrix[9] = {1.6875,  -0.5,   -0.1875, -0.25, 1.4375,
+                                 -0.1875, 0.0625, -0.625,  1.5625};
+  for (int i = 0; i < 9; ++i) EXPECT_EQ(first.matrix[i], firstMatrix[i]) << i;
+  EXPECT_EQ(first.gainRed, 1.25f);
+  EXPECT_EQ(first.gainBlue, 2.875f);
+  EXPECT_EQ(first.slope, -0.875f);
+
+  const auto& last = record->rows()[4];
+  EXPECT_EQ(last.cct, 7500);
+  EXPECT_EQ(last.matrix[8], 1.3125);
+  EXPECT_EQ(last.gainRed, 2.25f);
+  EXPECT_EQ(last.gainBlue, 1.375f);
+  EXPECT_EQ(last.slope, -1.375f);
+}
+
+TEST_F(CalibrationLoader, SuccessLeavesTheCallersCodeAlone) {
+  ErrorCode code = kReadOnly;
+  Record record = load(kDataDir + "good_five_rows.txt", code);
+  EXPECT_NE(record, nullptr);
+  EXPECT_EQ(code, kReadOnly);
+}
+
+TEST_F(CalibrationLoader, RowCountZeroWithoutRowsGivesAnEmptyRecord) {
+  Record record = loadGood("good_no_rows.txt");
+  ASSERT_NE(record, nullptr);
+  EXPECT_EQ(record->rowCount, 0);
+  EXPECT_EQ(record->layoutVersion, 1u);
+}
+
+TEST_F(CalibrationLoader, LineEndsAndTheEndOfTheFile) {
+  Record lf = loadGood("good_five_rows.txt");
+  Record crlf = loadGood("good_crlf_line_ends.txt");
+  Record tail = loadGood("good_text_after_blank_line_ignored.txt");
+  ASSERT_TRUE(lf && crlf && tail);
+  const std::size_t bytes = CameraSystemCalibrationRecord::byteSize(5);
+  EXPECT_EQ(std::memcmp(lf.get(), crlf.get(), bytes), 0);
+  EXPECT_EQ(std::memcmp(lf.get(), tail.get(), bytes), 0);
+
+  Record single = loadGood("good_no_newline_at_end.txt");
+  ASSERT_NE(single, nullptr);
+  ASSERT_EQ(single->rowCount, 1);
+  EXPECT_EQ(single->rows()[0].cct, 4300);
+}
+
+TEST_F(CalibrationLoader, UnreadableHeaderNumbersAreZeroAndValuesAreNarrowed) {
+  Record record = loadGood("good_unreadable_header_values.txt");
+  ASSERT_NE(record, nullptr);
+  EXPECT_EQ(record->headerValue1, 0u);
+  EXPECT_EQ(record->headerValue2, 0u);  // does not fit in 32 bits
+  EXPECT_EQ(record->date, localMidnight(1, 0, 2020));
+  ASSERT_EQ(record->rowCount, 1);
+  const auto& row = record->rows()[0];
+  EXPECT_EQ(row.cct, 5600);  // truncated toward zero
+  EXPECT_EQ(row.matrix[1], 0.1);
+  EXPECT_EQ(row.gainRed, static_cast<float>(1.1));
+  EXPECT_EQ(row.gainBlue, static_cast<float>(0.7));
+  EXPECT_EQ(row.slope, static_cast<float>(-1.2));
+}
+
+TEST_F(CalibrationLoader, MessagesOfTheFailures) {
+  EXPECT_EQ(messageFor("bad_month_lower_case.txt"), "Date conversion error");
+  EXPECT_EQ(messageFor("bad_month_unknown.txt"), "Date conversion error");
+  EXPECT_EQ(messageFor("bad_empty.txt"), "Date conversion error");
+  EXPECT_EQ(messageFor("bad_row_with_12_numbers.txt"), "Error by reading RGB matrix");
+  EXPECT_EQ(messageFor("bad_row_with_14_numbers.txt"), "Error by reading RGB matrix");
+  EXPECT_EQ(messageFor("bad_blank_line_between_rows.txt"), "Error by reading RGB matrix");
+  EXPECT_EQ(messageFor("bad_row_count_too_high.txt"), "Error by reading RGB matrix");
+  EXPECT_EQ(messageFor("bad_row_count_2_pow_32_minus_1.txt"), "Error by reading RGB matrix");
+  EXPECT_EQ(messageFor("bad_row_count_2_pow_32_plus_5.txt"), "Error by reading RGB matrix");
+
+  Report report = loadBad(kDataDir + "bad_month_lower_case.txt");
+  EXPECT_EQ(report.where.rfind("src/kvrCameraCalibration:", 0), 0u) << report.where;
+  EXPECT_EQ(report.where.substr(report.where.size() - 6), " ERROR");
+}
+
+TEST_F(CalibrationLoader, MissingFile) {
+  const std::string path = kDataDir + "no_such_file_%s%n.txt";
+  testing::internal::CaptureStderr();
+  Report report = loadBad(path);
+  EXPECT_EQ(testing::internal::GetCapturedStderr(), "FAILED TO OPEN FILE '" + path + "'\n");
+  EXPECT_EQ(report.message, "Error opening file " + path);
+
+  gReports.clear();
+  testing::internal::CaptureStderr();
+  ErrorCode code = kNoError;
+  EXPECT_EQ(loadSystemCalibrationDataText(nullptr, code), nullptr);
+  testing::internal::GetCapturedStderr();
+  EXPECT_EQ(code, kUnknownError);
+  EXPECT_EQ(gReports.size(), 1u);
+}
+
+TEST_F(CalibrationLoader, DirectoryIsNotACalibrationFile) { loadBad(kDataDir); }
+
+// Every file named bad_* must be rejected with exactly one report and every
+// good_* file must load (the sanitizer build checks for leaks and overruns).
+TEST_F(CalibrationLoader, EveryFileOfTheCollection) {
+  int good = 0;
+  int bad = 0;
+  for (const auto& entry : std::filesystem::directory_iterator(kDataDir)) {
+    const std::string name = entry.path().filename().string();
+    if (name.rfind("bad_", 0) == 0) {
+      loadBad(entry.path().string());
+      ++bad;
+    } else if (name.rfind("good_", 0) == 0) {
+      gReports.clear();
+      EXPECT_NE(loadGood(name.c_str()), nullptr) << name;
+      ++good;
+    }
+  }
+  EXPECT_GE(good, 5);
+  EXPECT_GE(bad, 30);
+}
+
+TEST(CalibrationRecord, SizesNeverWrap) {
+  using System = CameraSystemCalibrationRecord;
+  using Unit = CameraUnitCalibrationRecord;
+  EXPECT_EQ(System::byteSize(0), sizeof(System));
+  EXPECT_EQ(System::byteSize(3), sizeof(System) + 3 * sizeof(System::ColorConversionData));
+  EXPECT_EQ(Unit::byteSize(2), sizeof(Unit) + 2 * sizeof(Unit::ColorConversionData));
+  EXPECT_EQ(System::byteSize(-1), 0u);
+  EXPECT_EQ(System::byteSize(int64_t{1} << 31), 0u);
+  EXPECT_EQ(System::byteSize(int64_t{1} << 32), 0u);
+  EXPECT_EQ(Unit::byteSize(-5), 0u);
+  EXPECT_EQ(System::allocate(-1), nullptr);
+  EXPECT_EQ(Unit::allocate(int64_t{4294967295}), nullptr);
+}
+
+TEST(CalibrationRecord, AllocateGivesZeroedRowsAfterTheHeader) {
+  CameraUnitCalibrationRecord* unit = CameraUnitCalibrationRecord::allocate(3);
+  ASSERT_NE(unit, nullptr);
+  EXPECT_EQ(unit->rowCount, 3);
+  EXPECT_EQ(reinterpret_cast<const char*>(unit->rows()),
+            reinterpret_cast<const char*>(unit) + sizeof(CameraUnitCalibrationRecord));
+  for (int i = 0; i < 3; ++i) {
+    EXPECT_EQ(unit->rows()[i].cct, 0);
+    EXPECT_EQ(unit->rows()[i].gainRed, 0.0f);
+  }
+  unit->rows()[2].slope = -1.0f;  // the last row lies inside the block
+  std::free(unit);
+}
