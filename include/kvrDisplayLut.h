@@ -66,7 +66,8 @@ public:
   void setViewingSaturation(double saturation);
   // Sets the camera log bands from the curve's black, grey, skin and clip.
   void setElvexFalseColorLimits(const Elvex& elvex);
-  // Camera log value to the source's video signal, for video false colour.
+  // Camera log value to the source's video signal, for video false colour;
+  // null restores the identity.
   void setVideoGrayScaleCurve(const LutFunc* curve);
 
   // The three stages. The returned objects belong to this object or to its

@@ -102,7 +102,9 @@ void DisplayLut::setViewingSaturation(double saturation) {
   viewingSaturation_ = saturation;
 }
 
-void DisplayLut::setVideoGrayScaleCurve(const LutFunc* curve) { grayCurve_ = curve; }
+void DisplayLut::setVideoGrayScaleCurve(const LutFunc* curve) {
+  grayCurve_ = curve != nullptr ? curve : &LutFunc::sUnity;
+}
 
 void DisplayLut::setElvexFalseColorLimits(const Elvex& elvex) {
   ColorRange* rows = elvexRanges_;

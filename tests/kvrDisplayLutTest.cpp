@@ -397,6 +397,10 @@ TEST(DisplayLutFalseColour, VideoBoundsAreClampedAndSeparated) {
   EXPECT_EQ(rows[4].min, 1.0 - kW - kW);
   EXPECT_EQ(rows[0].min, 0.0);
   EXPECT_EQ(rows[2].min, 2.0 * 0.10339999943971634);
+
+  lut.setVideoGrayScaleCurve(nullptr);  // back to the identity
+  lut.setVideoFalseColorLimits();
+  EXPECT_EQ(rows[2].min, 0.10339999943971634);
 }
 
 TEST(DisplayLutFalseColour, LegacyViewSkipsTheGreyScaleCurve) {
