@@ -7,6 +7,7 @@
 #include <string>
 
 #include "kvrCalibratedDisplayLut.h"
+#include "kvrColorSpaces.h"
 #include "kvrError.h"
 #include "kvrMath.h"
 #include "kvrPfwl.h"
@@ -418,5 +419,17 @@ TEST_F(CalibratedDisplay, DestinationColourSpaceOverridesTheCalibration) {
   EXPECT_EQ(channel(lut, 1, 0.4), Pfwl::getVideoGamma().inverse(0.4));
   double expected[9];
   calibratedMatrix(*source, kesta_default_mirel_xyz, 0.5, expected);
+  expectMatrix(lut, expected);
+}
+
+TEST(CalibratedDisplayRegistry, MirelDefaultForARec1886Source) {
+  ColorSpaces registry;
+  const DisplayColorSpace* rec1886 = registry.forId(Rec1886);
+  CalibratedDisplayLut lut(rec1886);
+  lut.setCalibrationData(&gKestaMirelCalibrationDefaultData);
+  EXPECT_EQ(lut.getLinLut(), &Pfwl::getVideoGamma());
+  EXPECT_EQ(channel(lut, 1, 0.18), Pfwl::getVideoGamma().inverse(0.18));
+  double expected[9];
+  calibratedMatrix(*rec1886, kesta_default_mirel_xyz, 1.0, expected);
   expectMatrix(lut, expected);
 }

@@ -5,9 +5,11 @@
 #include <string>
 
 #include "kvrColorConversionLut.h"
+#include "kvrColorSpaces.h"
 #include "kvrElvex.h"
 #include "kvrElvexView.h"
 #include "kvrError.h"
+#include "kvrKestaLegacyView.h"
 #include "kvrMath.h"
 #include "kvrPfwl.h"
 
@@ -441,4 +443,39 @@ TEST(DisplayLutFalseColour, UnknownModeIsRejectedAndTheModeStays) {
   }
   lut.setVideoFalseColorLimits();
   EXPECT_EQ(lut.videoRanges()[2].min, 0.10339999943971634);  // display-linear row 8
+}
+
+// ---- with the registry's colour spaces ---------------------------------------
+
+TEST(ColorConversionLutRegistry, Rec1886ToP3D65) {
+  ColorSpaces registry;
+  const DisplayColorSpace* src = registry.forId(Rec1886);
+  const DisplayColorSpace* dst = registry.forId(P3D65Gamma26);
+  ColorConversionLut lut(src, dst);
+  EXPECT_FALSE(lut.isUnity());
+  EXPECT_EQ(lut.getLinLut(), &Pfwl::getVideoGamma());
+  double expected[9], m[9];
+  src->getConversionMatrix(*dst, expected);
+  lut.getColorMatrix(m);
+  for (int i = 0; i < 9; ++i) EXPECT_EQ(m[i], expected[i]) << i;
+  const LutFuncTriple& gamma = asTriple(lut.getGammaLut());
+  for (int k = 0; k < 3; ++k) EXPECT_EQ(&gamma.getColorChannel(k), dst->getGammaLut(k, false));
+
+  lut.setDestinationColorSpace(registry.forName("com.apple.proapps.colorspace.rec1886"));
+  EXPECT_TRUE(lut.isUnity());
+  EXPECT_EQ(lut.getGammaLut(), &LutFuncRgb::sUnity);
+}
+
+TEST(ColorConversionLutRegistry, LegacyViewBandsBypassTheGreyScaleCurve) {
+  ColorSpaces registry;
+  KestaLegacyView legacy;
+  const DisplayColorSpace* dst = registry.forId(Rec1886);
+  InspectedLut lut(&legacy, dst);
+  Scale twice(2.0);
+  lut.setVideoGrayScaleCurve(&twice);
+  lut.setVideoFalseColorLimits();
+  const LutFunc& lin = *legacy.getLinLut(false);
+  const LutFunc& encode = *dst->getGammaLut(1, false);
+  EXPECT_EQ(lut.videoRanges()[2].min, encode.transform(lin.transform(0.10339999943971634)));
+  EXPECT_EQ(lut.videoRanges()[3].max, encode.transform(lin.transform(0.24729999899864197)));
 }
