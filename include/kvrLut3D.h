@@ -1,0 +1,42 @@
+// A 3-D table of 16-bit codes read as an RGB-to-RGB function.
+#pragma once
+
+#include <memory>
+
+#include "kvrInterpolator3d.h"
+#include "kvrLutFunc.h"
+
+namespace Kalvora {
+
+// Reads the borrowed table through a tetrahedral interpolator, or a tricubic
+// one when asked for; outputs are the interpolated codes divided by the
+// maximum code. Positions outside 0 ... 1 extrapolate from the edge cells.
+// Without a table the function is the identity. Evaluation updates the
+// interpolator's cell cache: one Lut3D must not be evaluated from two
+// threads at once.
+class Lut3D : public LutFunc3D {
+public:
+  explicit Lut3D(bool tricubic = false);
+  Lut3D(int size, const unsigned short* table, LutOrder order, int maxValue, bool tricubic);
+  ~Lut3D() override;
+  Lut3D(const Lut3D&) = delete;
+  Lut3D& operator=(const Lut3D&) = delete;
+  Lut3D(Lut3D&&) noexcept = default;
+  Lut3D& operator=(Lut3D&&) noexcept = default;
+
+  // Replaces the interpolator. The tricubic reader precomputes derivatives,
+  // so a changed table needs a new setTable. A null table or a size below 1
+  // leaves no interpolator (the identity); size 1 is a constant.
+  void setTable(int size, const unsigned short* table, LutOrder order, int maxValue);
+
+  void transform(double r, double g, double b, double& outR, double& outG,
+                 double& outB) const override;
+  void show(int) const override {}
+
+private:
+  double scale_;
+  std::unique_ptr<Interpolator3d> interpolator_;
+  bool tricubic_;
+};
+
+}  // namespace Kalvora

@@ -1,0 +1,46 @@
+// Chains of RGB-to-RGB functions applied one after the other.
+#pragma once
+
+#include <vector>
+
+#include "kvrLutFunc.h"
+
+namespace Kalvora {
+
+// Applies its stages in the order they were added (the first added runs
+// first). The stages are borrowed and must outlive the composite; with no
+// stages the composite is the identity. Stages cannot be removed.
+class LutComposite3D : public LutFunc3D {
+public:
+  LutComposite3D() = default;
+  void addTransformation(const LutFunc3D& stage);
+
+  void transform(double r, double g, double b, double& outR, double& outG,
+                 double& outB) const override;
+  void show(int) const override {}
+
+private:
+  std::vector<const LutFunc3D*> stages_;
+};
+
+// The same chain in ten fixed slots, rebuilt in place with reset() and fresh
+// addTransformation calls without allocating.
+class LutComposite3DSmall : public LutFunc3D {
+public:
+  static constexpr int kMaxStages = 10;
+
+  LutComposite3DSmall();
+  // Throws kLimitExceeded, leaving the chain unchanged, when all slots are used.
+  void addTransformation(const LutFunc3D& stage);
+  void reset();
+
+  void transform(double r, double g, double b, double& outR, double& outG,
+                 double& outB) const override;
+  void show(int) const override {}
+
+private:
+  int count_;
+  const LutFunc3D* stage_[kMaxStages];
+};
+
+}  // namespace Kalvora

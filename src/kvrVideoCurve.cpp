@@ -1,0 +1,50 @@
+#include "kvrVideoCurve.h"
+
+#include <cmath>
+
+namespace Kalvora {
+
+constexpr double VideoCurve::kCutPoint;
+constexpr double VideoCurve::kMinPedestalValue;
+constexpr double VideoCurve::kMaxPedestalValue;
+
+VideoCurve::VideoCurve() : spline_(3) { reset(); }
+
+void VideoCurve::reset() {
+  const double knots[3] = {0.0, kCutPoint, 1.0};
+  for (int i = 0; i < 3; ++i) {
+    spline_.setX(i, knots[i], false);
+    spline_.setY(i, knots[i], false);
+    spline_.setD(i, 1.0, false);
+  }
+  spline_.updatePolynomial();
+  pedestalActive_ = false;
+  offset_ = 0.0;
+  power_ = 1.0;
+  slope_ = 1.0;
+}
+
+void VideoCurve::setPedestal(double p) {
+  pedestalActive_ = p != 0.0;
+  // A lifted black starts flatter the higher it is; a lowered one starts at a
+  // fixed, steeper slope.
+  const double k = p > 0.0 ? 10.0 * p : 0.5;
+  spline_.setY(0, p, false);
+  spline_.setD(0, kCutPoint / (k * p + kCutPoint), true);
+}
+
+double VideoCurve::transform(double x) const {
+  double v = x * slope_ + offset_;
+  if (v < 0.0)
+    v = 0.0;
+  else if (v > 1.0)
+    v = 1.0;
+  if (power_ != 1.0) v = std::pow(v, power_);
+  if (pedestalActive_) {
+    v = spline_.transform(v);
+    if (v < 0.0) v = 0.0;
+  }
+  return v;
+}
+
+}  // namespace Kalvora
