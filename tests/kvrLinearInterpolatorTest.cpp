@@ -57,11 +57,3 @@ TEST(LinearInterpolator, LeadingDuplicateKnotGivesItsValueNotNan) {
   EXPECT_DOUBLE_EQ(f.transform(0.0), 10.0 / 255);
   EXPECT_FALSE(std::isnan(f.transform(0.0)));
 }
-
-TEST(LinearInterpolator, SamplesIntoATable) {
-  LinearInterpolator f(kXs, kYs, 1023, 255, 3);
-  unsigned short table[3];
-  f.getTable(3, table, 255);
-  EXPECT_EQ(table[0], 0);
-  EXPECT_EQ(table[2], 255);
-}
