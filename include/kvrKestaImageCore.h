@@ -71,6 +71,8 @@ private:
   KestaProcessBranch* findBranch(unsigned int branchWord) const;
   double paramValue(unsigned int id) const;
   void setParamValue(unsigned int id, double value);
+  // Derives the rest of the stale view before one of its values changes.
+  void completeStaleView(PipelineParameter& changed, int staleState);
 
   int branchCount_ = 0;
   std::vector<std::unique_ptr<KestaProcessBranch>> branches_;

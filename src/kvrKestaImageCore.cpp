@@ -389,6 +389,21 @@ void KestaImageCore::updateRgbGain(double gainRed, double gainBlue) {
   setParamValue(kColorTemperature, cct);
 }
 
+void KestaImageCore::completeStaleView(PipelineParameter& changed, int staleState) {
+  if (getWhiteBalanceState() != staleState) return;
+  // The host changes one half of a view whose other half still waits to be
+  // derived from the other view (temperature, then one gain): derive it now,
+  // or it would be lost when this view takes over.
+  const double value = changed.value;
+  try {
+    updateParam(changed.id);
+  } catch (const KvrSignal&) {
+    // Without calibration nothing can be derived, now or later: the change
+    // goes on as it is, and the derivation writes nothing before it fails.
+  }
+  changed.value = value;
+}
+
 void KestaImageCore::handleOpticalConfigChanged(int) {
   // The output-only pipeline has no white balance, only a camera matrix
   // would follow the configuration, and it has none either.
@@ -432,12 +447,14 @@ void KestaImageCore::handleParamChanged(PipelineParameter& parameter, double) {
     }
     case kColorTemperature:
     case kTint:
+      completeStaleView(parameter, kWhiteBalanceCctStale);
       setWhiteBalanceState(kWhiteBalanceGainsStale);
       changedNode(kWhiteBalanceNode);
       changedNode(kCameraMatrixNode);
       break;
     case kGainRed:
     case kGainBlue:
+      completeStaleView(parameter, kWhiteBalanceGainsStale);
       setWhiteBalanceState(kWhiteBalanceCctStale);
       changedNode(kWhiteBalanceNode);
       changedNode(kCameraMatrixNode);
