@@ -124,13 +124,6 @@ SystemRecord makeSystemCalibration() {
   return record;
 }
 
-void expectSameTable(const LutFunc& got, const LutFunc& want) {
-  std::vector<double> a(1024), b(1024);
-  got.getTable(1024, a.data());
-  want.getTable(1024, b.data());
-  for (int i = 0; i < 1024; ++i) ASSERT_EQ(a[i], b[i]) << i;
-}
-
 void expectLut(KestaImageCore& core, unsigned int id, const LutFunc& want) {
   std::vector<double> got(1024), expected(1024);
   ASSERT_EQ(core.getLut(id, 1024, got.data()), kNoError) << std::hex << id;
