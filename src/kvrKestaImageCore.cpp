@@ -55,8 +55,11 @@ constexpr double kInitialExposureIndex = 800.0;
 constexpr double kBluishFallbackCct = 11000.0;
 constexpr double kReddishFallbackCct = 2000.0;
 
+// The parameters of the two white-balance views, including the temperature
+// found for the gains, which is derived with the temperature and tint.
 bool isWhiteBalanceParameter(unsigned int id) {
-  return id == kColorTemperature || id == kTint || id == kGainRed || id == kGainBlue;
+  return id == kColorTemperature || id == kFoundColorTemperature || id == kTint || id == kGainRed ||
+         id == kGainBlue;
 }
 
 // Moves the records into an array of the form the base installers own.

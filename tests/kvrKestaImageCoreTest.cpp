@@ -138,6 +138,8 @@ KestaNormToneMapCurve normalised(const LutFunc& curve, const Elvex& elvex) {
   return norm;
 }
 
+class QuietTest : public ReportLog {};
+
 // ---- Pipeline description ---------------------------------------------------------
 
 struct NodeRow {
@@ -252,7 +254,7 @@ TEST(KestaImageCorePipeline, ParametersInArrayOrderForEveryType) {
   EXPECT_EQ(outputCore.getNumParametersToSave(false), 18);
 }
 
-TEST(KestaImageCorePipeline, ModesAndTheirInitialValues) {
+TEST_F(QuietTest, ModesAndTheirInitialValues) {
   KestaImageCore multi(1, kPipelineMultiBranch);
   const std::vector<std::pair<unsigned int, bool>> want = {
       {1, true},        {kB1 + 1, true},  {kB2 + 1, true},  {kB1 + 3, false}, {kB2 + 3, false},
@@ -840,7 +842,7 @@ TEST_F(WhiteBalanceTest, ColourTemperatureAndTintStoreGainsDirectly) {
 
 // ---- User tone tables ----------------------------------------------------------------
 
-TEST(KestaImageCoreUserLut, EachBranchHasItsOwn) {
+TEST_F(QuietTest, UserTablesBelongToTheirBranch) {
   KestaImageCore core(1, kPipelineMultiBranch);
   const unsigned short table[4] = {0, 300, 700, 1000};
   const Revisions before = revisions(core);
