@@ -65,6 +65,7 @@ public:
   using KestaImageCore::do_getMatrix;
   using KestaImageCore::do_getRgbGainOffset;
   using KestaImageCore::do_getRgbLut;
+  using KestaImageCore::handleModeChanged;
   using KestaImageCore::KestaImageCore;
   using KestaImageCore::splitId;
 };
@@ -381,6 +382,22 @@ TEST_F(IdTest, BranchesTheCoreDoesNotHaveAreUnknownIds) {
   EXPECT_EQ(multi.export3dLut(kB2 + 11, 5, cube.data(), kLutPlanar), kNoError);
   EXPECT_EQ(record.offset[0], 0.0);
   EXPECT_EQ(record.gain[0], 1.0);
+}
+
+TEST_F(IdTest, ModeHandlerKnowsFourLocalModes) {
+  OpenCore core(1, kPipelineMultiBranch);
+  for (unsigned int id : {0u, 5u, kB1 + 5, kB2 + 0x10}) {
+    PipelineMode mode(id, true);
+    try {
+      core.handleModeChanged(mode);
+      ADD_FAILURE() << std::hex << id;
+    } catch (const KvrSignal& signal) {
+      EXPECT_EQ(signal.code(), kUnknownId);
+      EXPECT_STREQ(signal.what(), "Unknown mode");
+    }
+  }
+  PipelineMode beyond(0x3000001, true);
+  EXPECT_THROW(core.handleModeChanged(beyond), KvrSignal);
 }
 
 TEST_F(IdTest, MainPathNodesBelongToBranchZeroOnly) {
