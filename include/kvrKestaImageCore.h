@@ -69,6 +69,8 @@ protected:
 private:
   // The branch a branch word names, or null when the core has no such branch.
   KestaProcessBranch* findBranch(unsigned int branchWord) const;
+  // The branch of a tone-map node id; throws kUnknownId "Unknown lut node".
+  KestaProcessBranch& needToneMapBranch(unsigned int nodeId) const;
   double paramValue(unsigned int id) const;
   void setParamValue(unsigned int id, double value);
   // Derives the rest of the stale view before one of its values changes.

@@ -72,18 +72,21 @@ Record** releaseToArray(std::vector<std::unique_ptr<Record>>& records) {
 
 void addBranchNodes(std::vector<std::unique_ptr<PipelineNode>>& nodes, unsigned int branch,
                     unsigned int input) {
-  nodes.emplace_back(new PipelineNode(branch + kLogOffsetNode, input, kNodeRgbLutOffset));
-  nodes.emplace_back(new PipelineNode(branch + kToneMapNode, branch + kLogOffsetNode, kNodeLut));
-  nodes.emplace_back(
-      new PipelineNode(branch + kColorSpaceNode, branch + kToneMapNode, kNodeMatrix));
-  nodes.emplace_back(new PipelineNode(branch + kGammaNode, branch + kColorSpaceNode, kNodeRgbLut));
+  nodes.push_back(
+      std::make_unique<PipelineNode>(branch + kLogOffsetNode, input, kNodeRgbLutOffset));
+  nodes.push_back(
+      std::make_unique<PipelineNode>(branch + kToneMapNode, branch + kLogOffsetNode, kNodeLut));
+  nodes.push_back(
+      std::make_unique<PipelineNode>(branch + kColorSpaceNode, branch + kToneMapNode, kNodeMatrix));
+  nodes.push_back(
+      std::make_unique<PipelineNode>(branch + kGammaNode, branch + kColorSpaceNode, kNodeRgbLut));
 }
 
 void addBranchParameters(std::vector<std::unique_ptr<PipelineParameter>>& parameters,
                          unsigned int branch) {
   auto add = [&](unsigned int id, double value, double minimum, double maximum) {
-    parameters.emplace_back(
-        new PipelineParameter(branch + id, value, minimum, maximum, kPersistAlways, false));
+    parameters.push_back(std::make_unique<PipelineParameter>(branch + id, value, minimum, maximum,
+                                                             kPersistAlways, false));
   };
   for (unsigned int id = kLogOffsetRed; id <= kLogOffsetBlue; ++id) add(id, 0.0, -1.0, 1.0);
   add(kKnee, 0.5, KestaToneMapCurve::kMinParamValue, KestaToneMapCurve::kMaxParamValue);
@@ -111,7 +114,7 @@ KestaImageCore::KestaImageCore(int configurationCount, PipelineType type)
     createModes();
     if (type != kPipelineMultiBranch) createExports();
     const int count = type == kPipelineMultiBranch ? 3 : 1;
-    for (int i = 0; i < count; ++i) branches_.emplace_back(new KestaProcessBranch());
+    for (int i = 0; i < count; ++i) branches_.push_back(std::make_unique<KestaProcessBranch>());
     branchCount_ = count;
     updateExposureIndex(kInitialExposureIndex);
     if (type == kPipelineMultiBranch) {
@@ -135,7 +138,7 @@ KestaImageCore::~KestaImageCore() = default;
 void KestaImageCore::createPipeline() {
   std::vector<std::unique_ptr<PipelineNode>> nodes;
   auto add = [&](unsigned int id, unsigned int input, NodeType type) {
-    nodes.emplace_back(new PipelineNode(id, input, type));
+    nodes.push_back(std::make_unique<PipelineNode>(id, input, type));
   };
   switch (getPipelineType()) {
     case kPipelineMultiBranch:
@@ -168,7 +171,7 @@ void KestaImageCore::createPipeline() {
 
 void KestaImageCore::createExports() {
   std::vector<std::unique_ptr<PipelineNode>> nodes;
-  nodes.emplace_back(new PipelineNode(kRenderNode, kLogEncodingNode, kNode3dLut));
+  nodes.push_back(std::make_unique<PipelineNode>(kRenderNode, kLogEncodingNode, kNode3dLut));
   setExports(releaseToArray(nodes), 1);
 }
 
@@ -177,8 +180,8 @@ void KestaImageCore::createParameters() {
   std::vector<std::unique_ptr<PipelineParameter>> parameters;
   auto add = [&](unsigned int id, double value, double minimum, double maximum,
                  Persistance persistence, bool readOnly) {
-    parameters.emplace_back(
-        new PipelineParameter(id, value, minimum, maximum, persistence, readOnly));
+    parameters.push_back(
+        std::make_unique<PipelineParameter>(id, value, minimum, maximum, persistence, readOnly));
   };
   add(kExposureIndex, kInitialExposureIndex, 50.0, 3200.0, kPersistFull, false);
   if (type != kPipelineOutputOnly) {
@@ -199,7 +202,9 @@ void KestaImageCore::createParameters() {
 
 void KestaImageCore::createModes() {
   std::vector<std::unique_ptr<PipelineMode>> modes;
-  auto add = [&](unsigned int id, bool value) { modes.emplace_back(new PipelineMode(id, value)); };
+  auto add = [&](unsigned int id, bool value) {
+    modes.push_back(std::make_unique<PipelineMode>(id, value));
+  };
   if (getPipelineType() == kPipelineMultiBranch) {
     add(kVideoMode, true);
     add(kBranch1 + kVideoMode, true);
@@ -239,39 +244,33 @@ void KestaImageCore::setParamValue(unsigned int id, double value) {
 
 // ---- Public operations -------------------------------------------------------------
 
+KestaProcessBranch& KestaImageCore::needToneMapBranch(unsigned int nodeId) const {
+  unsigned int local = nodeId, branch = 0;
+  splitId(local, branch);
+  KestaProcessBranch* target = findBranch(branch);
+  if (local != kToneMapNode || target == nullptr)
+    throw KvrSignal(kUnknownId, KVR_HERE, "Unknown lut node");
+  return *target;
+}
+
 ErrorCode KestaImageCore::setUserLut(unsigned int nodeId, unsigned short const* table, int size,
                                      int scale) {
   return kvrBoundary(KVR_HERE, [&] {
-    unsigned int id = nodeId, branch = 0;
-    splitId(id, branch);
-    KestaProcessBranch* target = findBranch(branch);
-    if (id != kToneMapNode || target == nullptr)
-      throw KvrSignal(kUnknownId, KVR_HERE, "Unknown lut node");
-    target->setUserLut(table, size, scale);
+    needToneMapBranch(nodeId).setUserLut(table, size, scale);
     return kNoError;
   });
 }
 
 ErrorCode KestaImageCore::resetUserLut(unsigned int nodeId) {
   return kvrBoundary(KVR_HERE, [&] {
-    unsigned int id = nodeId, branch = 0;
-    splitId(id, branch);
-    KestaProcessBranch* target = findBranch(branch);
-    if (id != kToneMapNode || target == nullptr)
-      throw KvrSignal(kUnknownId, KVR_HERE, "Unknown lut node");
-    target->resetUserLut();
+    needToneMapBranch(nodeId).resetUserLut();
     return kNoError;
   });
 }
 
 ErrorCode KestaImageCore::hasUserLut(unsigned int nodeId, bool& has) {
   return kvrBoundary(KVR_HERE, [&] {
-    unsigned int id = nodeId, branch = 0;
-    splitId(id, branch);
-    KestaProcessBranch* target = findBranch(branch);
-    if (id != kToneMapNode || target == nullptr)
-      throw KvrSignal(kUnknownId, KVR_HERE, "Unknown lut node");
-    has = target->hasUserLut();
+    has = needToneMapBranch(nodeId).hasUserLut();
     return kNoError;
   });
 }
@@ -311,12 +310,7 @@ void KestaImageCore::do_getMatrix(unsigned int id, double (&matrix)[9]) {
 LutFunc const* KestaImageCore::do_getLut(unsigned int id) const {
   if (id == kQMappingNode && qMapper_) return qMapper_.get();
   if (id == kLogEncodingNode) return logLut_;
-  unsigned int local = id, branch = 0;
-  splitId(local, branch);
-  KestaProcessBranch* target = findBranch(branch);
-  if (local != kToneMapNode || target == nullptr)
-    throw KvrSignal(kUnknownId, KVR_HERE, "Unknown lut node");
-  return &target->getToneMapLut();
+  return &needToneMapBranch(id).getToneMapLut();
 }
 
 LutFuncRgb const* KestaImageCore::do_getRgbLut(unsigned int id) const {
@@ -350,8 +344,9 @@ void KestaImageCore::do_getRgbGainOffset(unsigned int id, RgbGainOffset& gainOff
   splitId(local, branch);
   if (local != kLogOffsetNode) return;  // a node without gains or offsets
   if (findBranch(branch) == nullptr) throwUnknownId(KVR_HERE, "Unknown node ", id);
+  // All three are looked up before the record is touched.
   double offset[3];
-  for (int c = 0; c < 3; ++c) offset[c] = paramValue(branch + kLogOffsetRed + c);
+  for (unsigned int c = 0; c < 3; ++c) offset[c] = paramValue(branch + kLogOffsetRed + c);
   for (int c = 0; c < 3; ++c) gainOffset.offset[c] = offset[c];
 }
 
@@ -408,8 +403,8 @@ void KestaImageCore::completeStaleView(PipelineParameter& changed, int staleStat
 }
 
 void KestaImageCore::handleOpticalConfigChanged(int) {
-  // The output-only pipeline has no white balance, only a camera matrix
-  // would follow the configuration, and it has none either.
+  // The output-only pipeline has no white balance to follow the new
+  // calibration (and no camera matrix node).
   if (hasParameter(kFoundColorTemperature)) {
     updateParam(kTint);
     const double cct = paramValue(kFoundColorTemperature);
