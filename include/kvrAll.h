@@ -2,14 +2,17 @@
 #pragma once
 
 #include "kvrByteOrder.h"
+#include "kvrCalibratedDisplayLut.h"
 #include "kvrCameraCalibration.h"
 #include "kvrChromaCurve.h"
 #include "kvrChromaLumaCurve.h"
 #include "kvrColorConversionFunc.h"
+#include "kvrColorConversionLut.h"
 #include "kvrColorSpaces.h"
 #include "kvrCrcCalculator.h"
 #include "kvrDisplayCalibration.h"
 #include "kvrDisplayColorSpace.h"
+#include "kvrDisplayLut.h"
 #include "kvrElvex.h"
 #include "kvrElvexView.h"
 #include "kvrError.h"
