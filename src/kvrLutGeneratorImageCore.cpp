@@ -17,8 +17,8 @@ struct NodeEntry {
 };
 
 constexpr NodeEntry kPipeline[] = {
-    {5, 0, kNodeLut},       {16, 5, kNodeLut},   {8, 5, kNodeRgbLut},
-    {9, 8, kNodeMatrix},    {10, 9, kNode3dLut}, {11, 10, kNodeRgbGainOffset},
+    {5, 0, kNodeLut},    {16, 5, kNodeLut},   {8, 5, kNodeRgbLut},
+    {9, 8, kNodeMatrix}, {10, 9, kNode3dLut}, {11, 10, kNodeRgbGainOffset},
 };
 
 constexpr unsigned int kExports[] = {12, 13, 10, 14, 15};
@@ -67,7 +67,7 @@ constexpr ParameterEntry kParameters[] = {
     {5073, 0.0, -0.3, 0.3, kAlways, true},  // pedestal red, green, blue
     {5074, 0.0, -0.3, 0.3, kAlways, true},
     {5075, 0.0, -0.3, 0.3, kAlways, true},
-    {5077, 100.0, 0.0, 1000.0, kPersistNever, true},   // diffuse white, cd/m2
+    {5077, 100.0, 0.0, 1000.0, kPersistNever, true},    // diffuse white, cd/m2
     {5078, 1000.0, 0.0, 10000.0, kPersistNever, true},  // peak white, cd/m2
 };
 
@@ -121,11 +121,10 @@ LutGeneratorImageCore::~LutGeneratorImageCore() = default;
 
 void LutGeneratorImageCore::createPipeline() {
   constexpr int count = sizeof kPipeline / sizeof kPipeline[0];
-  setPipeline(makeRecords<PipelineNode>(kPipeline,
-                                        [](const NodeEntry& e) {
-                                          return new PipelineNode(e.id, e.input, e.type);
-                                        }),
-              count);
+  setPipeline(
+      makeRecords<PipelineNode>(
+          kPipeline, [](const NodeEntry& e) { return new PipelineNode(e.id, e.input, e.type); }),
+      count);
 }
 
 void LutGeneratorImageCore::createExports() {
@@ -137,15 +136,14 @@ void LutGeneratorImageCore::createExports() {
 
 void LutGeneratorImageCore::createParameters() {
   constexpr int count = sizeof kParameters / sizeof kParameters[0];
-  setParameter(makeRecords<PipelineParameter>(kParameters,
-                                              [](const ParameterEntry& e) {
-                                                if (!e.bounded)
-                                                  return new PipelineParameter(
-                                                      e.id, e.value, e.persistence, true);
-                                                return new PipelineParameter(
-                                                    e.id, e.value, e.minimum, e.maximum,
-                                                    e.persistence, false);
-                                              }),
+  setParameter(makeRecords<PipelineParameter>(
+                   kParameters,
+                   [](const ParameterEntry& e) {
+                     if (!e.bounded)
+                       return new PipelineParameter(e.id, e.value, e.persistence, true);
+                     return new PipelineParameter(e.id, e.value, e.minimum, e.maximum,
+                                                  e.persistence, false);
+                   }),
                count);
 }
 
@@ -241,9 +239,8 @@ ErrorCode LutGeneratorImageCore::get3dLut(unsigned int nodeId, int meshPoints, d
   });
 }
 
-ErrorCode LutGeneratorImageCore::get3dLut(unsigned int nodeId, int meshPoints,
-                                          unsigned short* out, LutOrder order, int maxValue,
-                                          bool halfGrid) const {
+ErrorCode LutGeneratorImageCore::get3dLut(unsigned int nodeId, int meshPoints, unsigned short* out,
+                                          LutOrder order, int maxValue, bool halfGrid) const {
   return kvrBoundary(KVR_HERE, [&] {
     checkHlgPeakWhite();
     return Vorn2ImageCore::get3dLut(nodeId, meshPoints, out, order, maxValue, halfGrid);

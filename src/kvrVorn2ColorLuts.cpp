@@ -25,7 +25,7 @@ struct NodeRecipe {
 };
 
 constexpr NodeRecipe kNodeRecipes[] = {
-    {10, false, false, true}, {12, false, true, true},  {13, true, true, true},
+    {10, false, false, true}, {12, false, true, true},   {13, true, true, true},
     {14, true, false, true},  {15, false, false, false},
 };
 
@@ -33,9 +33,7 @@ constexpr NodeRecipe kNodeRecipes[] = {
 // cyan, blue, magenta.
 constexpr int kHueOfParameter[] = {4, 5, 0, 1, 2, 3};
 
-Channel channelOf(unsigned int id, unsigned int redId) {
-  return static_cast<Channel>(id - redId);
-}
+Channel channelOf(unsigned int id, unsigned int redId) { return static_cast<Channel>(id - redId); }
 
 [[noreturn]] void throwUnknownParameter(const char* where) {
   throw KvrSignal(kUnknownId, where, "Unknown parameter");
@@ -148,7 +146,8 @@ void Vorn2ColorLuts::setUser3dLut(int meshPoints, const uint16_t* data, LutOrder
   if (!(kMinUserLutMeshPoints <= meshPoints && meshPoints <= kMaxUserLutMeshPoints)) {
     char message[96];
     std::snprintf(message, sizeof message,
-                  "illegal number of mesh points for user 3D LUT: %d (2 to 65 allowed)", meshPoints);
+                  "illegal number of mesh points for user 3D LUT: %d (2 to 65 allowed)",
+                  meshPoints);
     throw KvrSignal(kIllegalValue, KVR_HERE, message);
   }
   if (data == nullptr) throw KvrSignal(kIllegalValue, KVR_HERE, "user 3D LUT without data");

@@ -31,8 +31,7 @@ void checkMaxValue(const char* where, int maxValue) {
 
 // ---- Construction ---------------------------------------------------------------
 
-Vorn2ImageCore::Vorn2ImageCore(int configuration, PipelineType type,
-                               Elvex::Param const& elvexParam)
+Vorn2ImageCore::Vorn2ImageCore(int configuration, PipelineType type, Elvex::Param const& elvexParam)
     : Kalvora(configuration, type, elvexParam) {
   try {
     registry_.reset(new ColorSpaces());
@@ -137,8 +136,7 @@ ErrorCode Vorn2ImageCore::resetUser3dLut(unsigned int nodeId) {
   });
 }
 
-ErrorCode Vorn2ImageCore::getUser3dLutParam(int& maxValue, int& meshPoints,
-                                            LutOrder& order) const {
+ErrorCode Vorn2ImageCore::getUser3dLutParam(int& maxValue, int& meshPoints, LutOrder& order) const {
   colorLuts_->getUser3dLutParam(maxValue, meshPoints, order);
   return kNoError;
 }
@@ -190,7 +188,8 @@ ErrorCode Vorn2ImageCore::convert3dLut2Rec709(int meshPoints, unsigned short* in
       double rgb[3];
       for (int c = 0; c < 3; ++c) rgb[c] = in[tableIndex(order, p, c, samples)] / scale;
       conversion.transform(rgb[0], rgb[1], rgb[2], rgb[0], rgb[1], rgb[2]);
-      for (int c = 0; c < 3; ++c) out[tableIndex(order, p, c, samples)] = toCode16(rgb[c], maxValue);
+      for (int c = 0; c < 3; ++c)
+        out[tableIndex(order, p, c, samples)] = toCode16(rgb[c], maxValue);
     }
     return kNoError;
   });

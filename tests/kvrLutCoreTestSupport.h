@@ -46,7 +46,7 @@ private:
 // The generator with its colour LUT set reachable.
 class OpenLutGenerator : public Kalvora::LutGeneratorImageCore {
 public:
-  using Kalvora::Vorn2ImageCore::getColorLuts;
+  using ::Kalvora::Vorn2ImageCore::getColorLuts;
 };
 
 inline long cube(int n) { return static_cast<long>(n) * n * n; }

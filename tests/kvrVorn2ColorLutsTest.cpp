@@ -23,7 +23,7 @@ struct Rgb {
   double r, g, b;
 };
 
-const Rgb kSamples[] = {{0.0, 0.0, 0.0}, {0.5, 0.5, 0.5}, {0.7, 0.3, 0.2}, {0.2, 0.6, 0.4},
+const Rgb kSamples[] = {{0.0, 0.0, 0.0},  {0.5, 0.5, 0.5}, {0.7, 0.3, 0.2},  {0.2, 0.6, 0.4},
                         {0.3, 0.35, 0.8}, {0.9, 0.1, 0.6}, {0.6, 0.55, 0.1}, {1.0, 1.0, 1.0}};
 
 Rgb apply(const LutFunc3D& f, const Rgb& in) {
@@ -176,9 +176,9 @@ TEST_F(Vorn2ColorLutsTest, UnknownNode) {
 
 TEST_F(Vorn2ColorLutsTest, LogParametersSetTheChannelCdl) {
   const LutFuncTriple& cdl = luts.getCdlTriple();
-  luts.setLogParameter(3001, 0.1);   // offset red
-  luts.setLogParameter(3012, 2.0);   // slope green
-  luts.setLogParameter(3023, 2.0);   // power blue
+  luts.setLogParameter(3001, 0.1);  // offset red
+  luts.setLogParameter(3012, 2.0);  // slope green
+  luts.setLogParameter(3023, 2.0);  // power blue
   double r, g, b;
   cdl.transform(0.3, r, g, b);
   EXPECT_DOUBLE_EQ(r, 0.4);

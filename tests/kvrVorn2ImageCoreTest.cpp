@@ -2,8 +2,11 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
+#include <memory>
 #include <vector>
 
+#include "kvrCameraCalibration.h"
 #include "kvrColorConversionFunc.h"
 #include "kvrLutCoreTestSupport.h"
 #include "kvrTestTables.h"
@@ -86,7 +89,9 @@ TEST_F(Vorn2ImageCoreTest, HalfGridFillsOddPointsWithMidpoints) {
   Codes full(3 * cube(n)), half(3 * cube(n));
   ASSERT_EQ(core.get3dLut(10, n, full.data(), kLutInterleaved, 65535, false), kNoError);
   ASSERT_EQ(core.get3dLut(10, n, half.data(), kLutInterleaved, 65535, true), kNoError);
-  auto code = [&](const Codes& t, int r, int g, int b, int c) { return int(t[3 * gridIndex(n, r, g, b) + c]); };
+  auto code = [&](const Codes& t, int r, int g, int b, int c) {
+    return int(t[3 * gridIndex(n, r, g, b) + c]);
+  };
   auto midpoint = [](int a, int b) { return a + (b - a) / 2; };
   bool differs = false;
   for (int c = 0; c < 3; ++c) {
@@ -103,10 +108,10 @@ TEST_F(Vorn2ImageCoreTest, HalfGridFillsOddPointsWithMidpoints) {
 TEST_F(Vorn2ImageCoreTest, OnlyThreeDimensionalNodesAreSampled) {
   Codes out(3 * cube(3), 9);
   EXPECT_EQ(core.get3dLut(8, 3, out.data(), kLutInterleaved, 65535, false), kUnknownId);
-  EXPECT_EQ(KalvoraTest::lastReport(), "Unknown node 8");
+  EXPECT_EQ(lastReport(), "Unknown node 8");
   // A matrix node belongs to the 3-D family but has no 3-D function.
   EXPECT_EQ(core.get3dLut(9, 3, out.data(), kLutInterleaved, 65535, false), kUnknownId);
-  EXPECT_EQ(KalvoraTest::lastReport(), "Unknown 3dlut node");
+  EXPECT_EQ(lastReport(), "Unknown 3dlut node");
   EXPECT_EQ(out, Codes(3 * cube(3), 9));
 }
 
@@ -142,11 +147,11 @@ TEST_F(Vorn2ImageCoreTest, InstallAndResetAUserLut) {
 TEST_F(Vorn2ImageCoreTest, UserLutOnlyOnNodeTen) {
   const Codes lut = flatLut(3, 100);
   EXPECT_EQ(core.setUser3dLut(12, 3, lut.data(), kLutInterleaved, 4095), kUnknownId);
-  EXPECT_EQ(KalvoraTest::lastReport(), "Unknown node c");
+  EXPECT_EQ(lastReport(), "Unknown node c");
   EXPECT_EQ(core.setUser3dLut(9, 3, lut.data(), kLutInterleaved, 4095), kUnknownId);
-  EXPECT_EQ(KalvoraTest::lastReport(), "Unknown 3dlut node");
+  EXPECT_EQ(lastReport(), "Unknown 3dlut node");
   EXPECT_EQ(core.resetUser3dLut(9), kUnknownId);
-  EXPECT_EQ(KalvoraTest::lastReport(), "Unknown 3dlut node");
+  EXPECT_EQ(lastReport(), "Unknown 3dlut node");
   EXPECT_FALSE(core.hasUser3dLut());
 }
 
@@ -175,7 +180,7 @@ TEST_F(Vorn2ImageCoreTest, RefusesMalformedUserLutsAndKeepsTheInstalledOne) {
   for (const Case& bad : cases) {
     EXPECT_EQ(core.setUser3dLut(10, bad.meshPoints, bad.data, kLutInterleaved, bad.maxValue),
               kIllegalValue);
-    EXPECT_EQ(KalvoraTest::lastReport(), bad.message);
+    EXPECT_EQ(lastReport(), bad.message);
   }
   int maxValue = 0, meshPoints = 0;
   LutOrder order = kLutInterleaved;
@@ -235,7 +240,7 @@ TEST_F(Vorn2ImageCoreTest, GainOffsetRecords) {
   EXPECT_EQ(record.offset[2], 9.0);
   // The generator has no white-balance parameters.
   EXPECT_EQ(core.getRgbGainOffset(2, record), kUnknownId);
-  EXPECT_EQ(KalvoraTest::lastReport(), "Unknown parameter 7d4");
+  EXPECT_EQ(lastReport(), "Unknown parameter 7d4");
   EXPECT_EQ(record.gain[0], 9.0);
 }
 
@@ -243,9 +248,8 @@ TEST_F(Vorn2ImageCoreTest, GainOffsetRecords) {
 
 TEST_F(Vorn2ImageCoreTest, DecimatesThirtyThreeToSeventeenPoints) {
   for (LutOrder order : {kLutInterleaved, kLutPlanar, LutOrder(2)}) {
-    Codes in = makeTable(33, order, [](int r, int g, int b, int c) {
-      return (r * 33 + g) * 33 + b + 7 * c;
-    });
+    Codes in = makeTable(33, order,
+                         [](int r, int g, int b, int c) { return (r * 33 + g) * 33 + b + 7 * c; });
     Codes out(3 * cube(17));
     ASSERT_EQ(core.getSmall3dLut(33, in.data(), order, out.data()), kNoError);
     const Codes expected = makeTable(17, order, [](int r, int g, int b, int c) {
@@ -259,7 +263,7 @@ TEST_F(Vorn2ImageCoreTest, DecimationNeedsThirtyThreePoints) {
   Codes in(3 * cube(65), 1), out(3 * cube(17), 5);
   for (int n : {17, 65, 0}) {
     EXPECT_EQ(core.getSmall3dLut(n, in.data(), kLutInterleaved, out.data()), kIllegalValue);
-    EXPECT_EQ(KalvoraTest::lastReport(), "illegal value for number of mesh points");
+    EXPECT_EQ(lastReport(), "illegal value for number of mesh points");
   }
   EXPECT_EQ(out, Codes(3 * cube(17), 5));
 }
@@ -320,7 +324,7 @@ TEST_F(Vorn2ImageCoreTest, RetargetingRefusesFullScalesACodeCannotHold) {
     EXPECT_EQ(core.convert3dLut2Rec709(3, in.data(), kLutInterleaved, maxValue, out.data()),
               kIllegalValue);
   }
-  EXPECT_EQ(KalvoraTest::lastReport(), "illegal full-scale value: 65536");
+  EXPECT_EQ(lastReport(), "illegal full-scale value: 65536");
   EXPECT_EQ(out, Codes(3 * cube(3), 5));
 }
 
@@ -329,7 +333,8 @@ TEST_F(Vorn2ImageCoreTest, RetargetingRefusesFullScalesACodeCannotHold) {
 double lumaOf(const Codes& lut, int n, LutOrder order, int k, double maxValue) {
   const long p = gridIndex(n, k, k, k);
   double y = 0.0;
-  for (int c = 0; c < 3; ++c) y += gLumaFactors[c] * (lut[tableIndex(order, p, c, cube(n))] / maxValue);
+  for (int c = 0; c < 3; ++c)
+    y += gLumaFactors[c] * (lut[tableIndex(order, p, c, cube(n))] / maxValue);
   return y;
 }
 
@@ -357,15 +362,16 @@ TEST_F(Vorn2ImageCoreTest, GrayScaleTransformSamplesTheDiagonalLuma) {
 TEST_F(Vorn2ImageCoreTest, GrayScaleTransformClampsAndIgnoresEmptyRequests) {
   const Codes bright = flatLut(3, 3000);  // reads as 3000 / 1000 = 3
   Codes out(4, 7);
-  EXPECT_EQ(core.getGrayScaleTransform(3, bright.data(), kLutInterleaved, 1000, 4, out.data(), 1023),
-            kNoError);
+  EXPECT_EQ(
+      core.getGrayScaleTransform(3, bright.data(), kLutInterleaved, 1000, 4, out.data(), 1023),
+      kNoError);
   EXPECT_EQ(out, Codes(4, 1023));
   Codes untouched(4, 7);
   EXPECT_EQ(core.getGrayScaleTransform(3, bright.data(), kLutInterleaved, 1000, 0, untouched.data(),
                                        1023),
             kNoError);
-  EXPECT_EQ(core.getGrayScaleTransform(0, bright.data(), kLutInterleaved, 1000, 4,
-                                       untouched.data(), 1023),
+  EXPECT_EQ(core.getGrayScaleTransform(0, bright.data(), kLutInterleaved, 1000, 4, untouched.data(),
+                                       1023),
             kNoError);
   EXPECT_EQ(untouched, Codes(4, 7));
 }
@@ -428,9 +434,115 @@ TEST_F(ConvertVideoTest, ToleratesTablesThatDoNotIncrease) {
   EXPECT_DOUBLE_EQ(convert(0.2, single), 1.0);
   double elvex = -1.0;
   EXPECT_EQ(core.convertVideo2Elvex(0.4, 0, table.data(), 1000, elvex), kIllegalValue);
-  EXPECT_EQ(KalvoraTest::lastReport(), "illegal table for video conversion");
+  EXPECT_EQ(lastReport(), "illegal table for video conversion");
   EXPECT_EQ(core.convertVideo2Elvex(0.4, 4, nullptr, 1000, elvex), kIllegalValue);
   EXPECT_EQ(elvex, -1.0);
+}
+
+// ---- White balance ---------------------------------------------------------------
+
+// A camera-like LUT core with the white-balance parameters and nodes.
+class BalanceCore : public Vorn2ImageCore {
+public:
+  BalanceCore() : Vorn2ImageCore(1, kPipelineOutputOnly, kestaElvexparam) {
+    createPipeline();
+    createParameters();
+    initState(true);
+  }
+
+  using Vorn2ImageCore::updateColorTempAndTint;
+
+protected:
+  void do_getMatrix(unsigned int, double (&)[9]) override {}
+  LutFunc const* do_getLut(unsigned int) const override { return &LutFunc::sUnity; }
+  LutFuncRgb const* do_getRgbLut(unsigned int) const override { return &LutFuncRgb::sUnity; }
+  void updateParam(unsigned int) override {}
+  void handleModeChanged(PipelineMode&) override {}
+  void splitId(unsigned int&, unsigned int&) const override {}
+  void createPipeline() override {
+    const unsigned int ids[] = {2, 3, 10, 11};
+    const NodeType types[] = {kNodeRgbGain, kNodeMatrix, kNode3dLut, kNodeRgbGainOffset};
+    PipelineNode** nodes = new PipelineNode*[4];
+    for (int i = 0; i < 4; ++i)
+      nodes[i] = new PipelineNode(ids[i], i == 0 ? 0 : ids[i - 1], types[i]);
+    setPipeline(nodes, 4);
+  }
+  void createExports() override {}
+  void createParameters() override {
+    const unsigned int ids[] = {2001, 2002, 2003, 2004, 2005, 6001, 6002};
+    const double values[] = {5600, 5600, 0, 1, 1, 1, 0};
+    PipelineParameter** parameters = new PipelineParameter*[7];
+    for (int i = 0; i < 7; ++i)
+      parameters[i] = new PipelineParameter(ids[i], values[i], -1e9, 1e9, kPersistNever, false);
+    setParameter(parameters, 7);
+  }
+  void createModes() override {}
+  void updateRgbGain(double, double) override {}
+  void setDefaultBranchParam() override {}
+};
+
+using SystemRow = CameraSystemCalibrationRecord::ColorConversionData;
+
+struct FreeRecord {
+  void operator()(CameraSystemCalibrationRecord* record) const { std::free(record); }
+};
+
+class WhiteBalanceTest : public KalvoraTest::ReportCaptureTest {
+protected:
+  WhiteBalanceTest() : record(CameraSystemCalibrationRecord::allocate(3)) {
+    const SystemRow rows[] = {
+        {3200, 1.375f, 2.5f, 1.125f, {1, 0, 0, 0, 1, 0, 0, 0, 1}},
+        {4300, 1.625f, 2.0f, 1.0625f, {1, 0, 0, 0, 1, 0, 0, 0, 1}},
+        {5600, 1.875f, 1.75f, 0.9375f, {1, 0, 0, 0, 1, 0, 0, 0, 1}},
+    };
+    for (int i = 0; i < 3; ++i) record->rows()[i] = rows[i];
+    core.setSystemCalibration(0, *record);
+  }
+
+  double param(unsigned int id) {
+    double value = -1.0;
+    EXPECT_EQ(core.getParam(id, value), kNoError);
+    return value;
+  }
+
+  std::unique_ptr<CameraSystemCalibrationRecord, FreeRecord> record;
+  BalanceCore core;
+};
+
+TEST_F(WhiteBalanceTest, ConfigurationDerivesTheGainsOfTheTemperature) {
+  ASSERT_TRUE(core.good());
+  ASSERT_EQ(core.setParam(2002, 4300.0), kNoError);
+  ASSERT_EQ(core.setParam(2003, 0.5), kNoError);
+  const unsigned int gains = core.getNodeRevision(2), matrix = core.getNodeRevision(3);
+  ASSERT_EQ(core.useConfiguration(0), kNoError);
+  double red = 0.0, blue = 0.0;
+  core.getWhiteBlanceGain(4300.0, 0.5, red, blue);
+  EXPECT_EQ(param(2004), red);
+  EXPECT_EQ(param(2005), blue);
+  EXPECT_EQ(param(2001), 4300.0);
+  EXPECT_EQ(core.getNodeRevision(2), gains + 1);
+  EXPECT_EQ(core.getNodeRevision(3), matrix + 1);
+  RgbGainOffset record{{0, 0, 0}, {7, 7, 7}};
+  ASSERT_EQ(core.getRgbGainOffset(2, record), kNoError);
+  EXPECT_EQ(record.gain[0], red);
+  EXPECT_EQ(record.gain[1], 1.0);
+  EXPECT_EQ(record.gain[2], blue);
+  EXPECT_EQ(record.offset[0], 7.0);
+
+  core.updateColorTempAndTint(5600.0, 0.0);
+  core.getWhiteBlanceGain(5600.0, 0.0, red, blue);
+  EXPECT_EQ(param(2004), red);
+  EXPECT_EQ(param(2002), 5600.0);
+  EXPECT_EQ(core.getNodeRevision(2), gains + 1);  // no change handling
+}
+
+TEST_F(WhiteBalanceTest, WithoutATemperatureOnlyTheMatrixFollows) {
+  ASSERT_EQ(core.setParam(2002, 0.0), kNoError);
+  const unsigned int gains = core.getNodeRevision(2), matrix = core.getNodeRevision(3);
+  ASSERT_EQ(core.useConfiguration(0), kNoError);
+  EXPECT_EQ(param(2004), 1.0);
+  EXPECT_EQ(core.getNodeRevision(2), gains);
+  EXPECT_EQ(core.getNodeRevision(3), matrix + 1);
 }
 
 }  // namespace
