@@ -209,16 +209,6 @@ TEST_F(Vorn2ColorLutsTest, LogParametersSetTheChannelCdl) {
   EXPECT_DOUBLE_EQ(g, 0.62);
 }
 
-TEST_F(Vorn2ColorLutsTest, LogSaturationMatrix) {
-  double m[9], expected[9];
-  luts.getSatMatrix(m);
-  for (int k = 0; k < 9; ++k) EXPECT_EQ(m[k], gUnityMatrix[k]);
-  luts.setLogSaturation(1.5);
-  luts.getSatMatrix(m);
-  satRgbMat(gUnityMatrix, gLumaFactors, 1.5, expected);
-  for (int k = 0; k < 9; ++k) EXPECT_EQ(m[k], expected[k]);
-}
-
 TEST_F(Vorn2ColorLutsTest, VideoParametersReachTheirSetters) {
   using Look = Vorn2VideoLutInterface;
   struct Case {
@@ -273,52 +263,12 @@ TEST_F(Vorn2ColorLutsTest, VideoParametersOutsideTheTableFail) {
 
 // ---- User 3-D LUT -----------------------------------------------------------------
 
-TEST_F(Vorn2ColorLutsTest, UserLutParameters) {
-  int maxValue = 0, meshPoints = -1;
-  LutOrder order = kLutInterleaved;
-  luts.getUser3dLutParam(maxValue, meshPoints, order);
-  EXPECT_EQ(maxValue, 1);
-  EXPECT_EQ(meshPoints, 0);
-  EXPECT_EQ(order, kLutPlanar);
-  EXPECT_EQ(luts.getUser3dLutFunc(), nullptr);
-
-  const Codes lut(3 * cube(33), 100);
-  luts.setUser3dLut(33, lut.data(), kLutInterleaved, 4095);
-  EXPECT_TRUE(luts.hasUser3dLut());
-  EXPECT_NE(luts.getUser3dLutFunc(), nullptr);
-  luts.resetUser3dLut();
-  EXPECT_FALSE(luts.hasUser3dLut());
-  luts.getUser3dLutParam(maxValue, meshPoints, order);
-  EXPECT_EQ(maxValue, 1);
-  EXPECT_EQ(meshPoints, 0);
-  EXPECT_EQ(order, kLutInterleaved);
-}
-
 TEST_F(Vorn2ColorLutsTest, UserLutReadsTheCallersCurrentSamples) {
   Codes lut(3 * cube(2), 1000);
   luts.setUser3dLut(2, lut.data(), kLutPlanar, 4000);
   EXPECT_DOUBLE_EQ(apply(*luts.getVideoRenderLut(15), {0.3, 0.3, 0.3}).g, 0.25);
   std::fill(lut.begin(), lut.end(), 2000);
   EXPECT_DOUBLE_EQ(apply(*luts.getVideoRenderLut(15), {0.3, 0.3, 0.3}).g, 0.5);
-}
-
-TEST_F(Vorn2ColorLutsTest, MalformedUserLutsAreRefused) {
-  const Codes lut(3 * cube(66), 1);
-  struct Case {
-    int meshPoints;
-    const unsigned short* data;
-    int maxValue;
-  };
-  for (const Case& bad : {Case{1, lut.data(), 4095}, Case{66, lut.data(), 4095},
-                          Case{17, nullptr, 4095}, Case{17, lut.data(), 0}}) {
-    try {
-      luts.setUser3dLut(bad.meshPoints, bad.data, kLutInterleaved, bad.maxValue);
-      ADD_FAILURE() << bad.meshPoints << ' ' << bad.maxValue;
-    } catch (const KvrSignal& signal) {
-      EXPECT_EQ(signal.code(), kIllegalValue);
-    }
-    EXPECT_FALSE(luts.hasUser3dLut());
-  }
 }
 
 // ---- Normalisation -------------------------------------------------------------------
