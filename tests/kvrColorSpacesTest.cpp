@@ -23,32 +23,30 @@ void expectRowSums(const double* m, double r0, double r1, double r2, double tole
 
 TEST(Registry, IdentifiersByteForByte) {
   const ColorSpaces registry;
-  const char* const expected[] = {
-      "com.apple.proapps.colorspace.rec1886",
-      "com.apple.proapps.colorspace.rec2020.d65.gamma24",
-      "com.apple.proapps.colorspace.p3.dci.gamma26",
-      "com.apple.proapps.colorspace.p3.d65.gamma26",
-      "com.apple.proapps.colorspace.p3.d60.gamma26",
-      "com.apple.proapps.colorspace.rec2100.d65.pq",
-      "com.apple.proapps.colorspace.rec2100.d65.hlg",
-      "com.apple.proapps.colorspace.aces.acesproxy",
+  const struct {
+    const char* name;
+    const char* alt;
+    unsigned long length;
+  } entries[] = {
+      {"com.apple.proapps.colorspace.rec1886", nullptr, 36},
+      {"com.apple.proapps.colorspace.rec2020.d65.gamma24", nullptr, 48},
+      {"com.apple.proapps.colorspace.p3.dci.gamma26", "com.apple.proapps.colorspace.dci.p3.gamma26",
+       43},
+      {"com.apple.proapps.colorspace.p3.d65.gamma26",
+       "com.apple.proapps.colorspace.dci.d65.gamma26", 43},
+      {"com.apple.proapps.colorspace.p3.d60.gamma26",
+       "com.apple.proapps.colorspace.dci.d60.gamma26", 43},
+      {"com.apple.proapps.colorspace.rec2100.d65.pq", nullptr, 43},
+      {"com.apple.proapps.colorspace.rec2100.d65.hlg", nullptr, 44},
+      {"com.apple.proapps.colorspace.aces.acesproxy", nullptr, 43},
   };
-  const char* const alternatives[] = {nullptr,
-                                      nullptr,
-                                      "com.apple.proapps.colorspace.dci.p3.gamma26",
-                                      "com.apple.proapps.colorspace.dci.d65.gamma26",
-                                      "com.apple.proapps.colorspace.dci.d60.gamma26",
-                                      nullptr,
-                                      nullptr,
-                                      nullptr};
-  const unsigned long lengths[] = {36, 48, 43, 43, 43, 43, 44, 43};
   for (ColorSpace id : kAll) {
     const DisplayColorSpace* cs = registry.forId(id);
     ASSERT_NE(cs, nullptr);
-    EXPECT_STREQ(cs->getName(), expected[id]);
-    EXPECT_STREQ(cs->getAltName(), alternatives[id]);
-    EXPECT_EQ(cs->getNameLen(), lengths[id]);
-    EXPECT_STREQ(ColorSpaces::identifier(id), expected[id]);
+    EXPECT_STREQ(cs->getName(), entries[id].name);
+    EXPECT_STREQ(cs->getAltName(), entries[id].alt);
+    EXPECT_EQ(cs->getNameLen(), entries[id].length);
+    EXPECT_STREQ(ColorSpaces::identifier(id), entries[id].name);
   }
   for (int bad : {8, 1000, -1}) {
     EXPECT_EQ(registry.forId(static_cast<ColorSpace>(bad)), nullptr) << bad;

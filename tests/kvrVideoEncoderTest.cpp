@@ -37,27 +37,15 @@ void expectEncodes(const VideoEncoder& encoder, double r, double g, double b, do
 }  // namespace
 
 TEST(VideoEncoderConstants, PublishedYPbPrMatrices) {
-  const double rec709[9] = {0.2126,
-                            0.7152,
-                            0.0722,
-                            -0.11457210605733996,
-                            -0.38542789394266,
-                            0.5,
-                            0.5,
-                            -0.45415290830581656,
-                            -0.04584709169418339};
-  const double rec2020[9] = {0.2627,
-                             0.678,
-                             0.0593,
-                             -0.13963006271925163,
-                             -0.3603699372807484,
-                             0.5,
-                             0.5,
-                             -0.4597857045978571,
-                             -0.040214295402142955};
+  const double rec709[3][3] = {{0.2126, 0.7152, 0.0722},
+                               {-0.11457210605733996, -0.38542789394266, 0.5},
+                               {0.5, -0.45415290830581656, -0.04584709169418339}};
+  const double rec2020[3][3] = {{0.2627, 0.678, 0.0593},
+                                {-0.13963006271925163, -0.3603699372807484, 0.5},
+                                {0.5, -0.4597857045978571, -0.040214295402142955}};
   for (int i = 0; i < 9; ++i) {
-    EXPECT_EQ(VideoEncoder::sRec709YPbPr[i], rec709[i]) << i;
-    EXPECT_EQ(VideoEncoder::sRec2020YPbPr[i], rec2020[i]) << i;
+    EXPECT_EQ(VideoEncoder::sRec709YPbPr[i], rec709[i / 3][i % 3]) << i;
+    EXPECT_EQ(VideoEncoder::sRec2020YPbPr[i], rec2020[i / 3][i % 3]) << i;
   }
 }
 
