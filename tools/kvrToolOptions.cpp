@@ -234,7 +234,13 @@ void checkSize(Command command, const Options& options, const ParseState& state)
 // Combinations that would silently do nothing are refused.
 void checkCombinations(Command command, const Options& options, const ParseState& state) {
   checkSize(command, options, state);
+  if (command == Command::kCamera && options.curve != CameraCurve::kNone &&
+      (options.p3 || options.falseColor))
+    fail(command, std::string(options.p3 ? "--p3" : "--false-color") +
+                      " does not apply to --curve (the curves come before the output colour)");
   if (command != Command::kLut) return;
+  if (options.halfGrid && options.node != 10)
+    fail(command, "--half-grid is available for node 10 only");
   if (state.maxValueGiven && options.format != FileFormat::kRaw16)
     fail(command, "--max-value applies only to --format raw16");
   if (options.hasTitle && options.format == FileFormat::kRaw16)
