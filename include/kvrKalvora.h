@@ -127,8 +127,19 @@ public:
   // ---- White balance and colour matrix ------------------------------------
   // Conversions between colour temperature/tint and white-balance gains, and
   // the camera colour matrix, interpolated from the calibration of the
-  // current configuration (getWhiteBlanceGain, getWhiteBalanceCct,
-  // getColorMatrix, applyTint) belong here.
+  // current configuration. Gains and temperatures come from the unit
+  // calibration when it has rows, else from the system calibration; the
+  // matrix always comes from the system calibration. All three throw
+  // kMissingCalibration without a selected configuration ("No valid optical
+  // configuration") or without a calibration that has rows ("Calibration
+  // data missing").
+
+  void getWhiteBlanceGain(double cct, double tint, double& gainRed, double& gainBlue) const;
+  // Gains outside the calibrated range leave cct and tint unchanged.
+  void getWhiteBalanceCct(double gainRed, double gainBlue, double& cct, double& tint) const;
+  void getColorMatrix(double cct, double (&matrix)[9]) const;
+  // Moves the white point of the gains by tint units along (1, slope).
+  static void applyTint(double tint, double slope, double& gainRed, double& gainBlue);
 
 protected:
   // ---- Hooks of the concrete core -----------------------------------------

@@ -7,6 +7,9 @@
 #include <iostream>
 #include <limits>
 
+#include "kvrCameraCalibration.h"
+#include "kvrInterpolateBalance.h"
+
 #define KVR_SOURCE "src/kvrKalvora"
 
 namespace Kalvora {
@@ -483,6 +486,59 @@ ErrorCode Kalvora::showMatrix(unsigned int id) {
   }
   std::fflush(stdout);
   return kNoError;
+}
+
+// ---- White balance and colour matrix ------------------------------------
+
+namespace {
+
+// A record without rows counts as missing calibration.
+template <class Record>
+bool hasRows(const Record* record) {
+  return record != nullptr && record->rowCount > 0;
+}
+
+}  // namespace
+
+void Kalvora::getWhiteBlanceGain(double cct, double tint, double& gainRed, double& gainBlue) const {
+  if (!isConfigurationIndex(currentConfiguration_))
+    throw KvrSignal(kMissingCalibration, KVR_HERE, "No valid optical configuration");
+  CameraUnitCalibrationRecord const* unit = getUnitCalibration(currentConfiguration_);
+  CameraSystemCalibrationRecord const* system = getSystemCalibration(currentConfiguration_);
+  double slope = 1.0;
+  if (hasRows(unit))
+    interpolateBalance(cct, gainRed, gainBlue, slope, unit->rows(), unit->rowCount);
+  else if (hasRows(system))
+    interpolateBalance(cct, gainRed, gainBlue, slope, system->rows(), system->rowCount);
+  else
+    throw KvrSignal(kMissingCalibration, KVR_HERE, "Calibration data missing");
+  if (tint == 0.0) return;
+  applyTint(tint, slope, gainRed, gainBlue);
+}
+
+void Kalvora::getWhiteBalanceCct(double gainRed, double gainBlue, double& cct, double& tint) const {
+  if (!isConfigurationIndex(currentConfiguration_))
+    throw KvrSignal(kMissingCalibration, KVR_HERE, "No valid optical configuration");
+  CameraUnitCalibrationRecord const* unit = getUnitCalibration(currentConfiguration_);
+  CameraSystemCalibrationRecord const* system = getSystemCalibration(currentConfiguration_);
+  if (hasRows(unit))
+    interpolateCct(gainRed, gainBlue, cct, tint, unit->rows(), unit->rowCount);
+  else if (hasRows(system))
+    interpolateCct(gainRed, gainBlue, cct, tint, system->rows(), system->rowCount);
+  else
+    throw KvrSignal(kMissingCalibration, KVR_HERE, "Calibration data missing");
+}
+
+void Kalvora::getColorMatrix(double cct, double (&matrix)[9]) const {
+  if (!isConfigurationIndex(currentConfiguration_))
+    throw KvrSignal(kMissingCalibration, KVR_HERE, "No valid optical configuration");
+  CameraSystemCalibrationRecord const* system = getSystemCalibration(currentConfiguration_);
+  if (!hasRows(system)) throw KvrSignal(kMissingCalibration, KVR_HERE, "Calibration data missing");
+  interpolateMatrix(cct, matrix, system->rows(), system->rowCount);
+}
+
+void Kalvora::applyTint(double tint, double slope, double& gainRed, double& gainBlue) {
+  tintGains(tint, slope, gainRed, gainBlue);
 }
 
 }  // namespace Kalvora

@@ -1,0 +1,194 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <memory>
+
+#include "kvrCameraCalibration.h"
+#include "kvrInterpolateBalance.h"
+
+using namespace Kalvora;
+
+namespace {
+
+using SystemRow = CameraSystemCalibrationRecord::ColorConversionData;
+using UnitRow = CameraUnitCalibrationRecord::ColorConversionData;
+
+// Gains, slopes and matrices that are exact in single precision; the tint
+// slopes stand roughly across the line through the rows' white points.
+// clang-format off
+const SystemRow kSystemRows[] = {
+    {2800, 1.25f, 2.875f, 1.125f, {1.6875, -0.5, -0.1875, -0.25, 1.4375, -0.1875, 0, -0.625, 1.5625}},
+    {3200, 1.375f, 2.5f, 1.125f, {1.625, -0.4375, -0.1875, -0.25, 1.4375, -0.1875, 0, -0.5625, 1.5}},
+    {4300, 1.625f, 2.0f, 1.0625f, {1.5625, -0.375, -0.1875, -0.25, 1.4375, -0.1875, 0, -0.5, 1.4375}},
+    {5600, 1.875f, 1.75f, 0.9375f, {1.5, -0.3125, -0.1875, -0.25, 1.4375, -0.1875, 0, -0.4375, 1.375}},
+    {7500, 2.25f, 1.375f, 0.75f, {1.4375, -0.25, -0.1875, -0.25, 1.4375, -0.1875, 0, -0.375, 1.3125}},
+};
+// clang-format on
+constexpr int kCount = 5;
+
+const UnitRow kUnitRows[] = {
+    {3000, 1.3f, 2.7f, 1.1f},
+    {4000, 1.55f, 2.1f, 1.0f},
+    {6500, 2.05f, 1.5f, 0.9f},
+};
+constexpr int kUnitCount = 3;
+
+struct Balance {
+  double gainRed = -1.0;
+  double gainBlue = -1.0;
+  double slope = -1.0;
+};
+
+template <class Row>
+Balance balanceAt(double cct, const Row* rows, int count) {
+  Balance b;
+  interpolateBalance(cct, b.gainRed, b.gainBlue, b.slope, rows, count);
+  return b;
+}
+
+template <class Row>
+void expectRow(const Balance& b, const Row& row) {
+  EXPECT_EQ(b.gainRed, row.gainRed);
+  EXPECT_EQ(b.gainBlue, row.gainBlue);
+  EXPECT_EQ(b.slope, row.slope);
+}
+
+template <class Row>
+void cctOf(double gainRed, double gainBlue, double& cct, double& tint, const Row* rows, int count) {
+  cct = 0.0;
+  tint = 99.0;
+  interpolateCct(gainRed, gainBlue, cct, tint, rows, count);
+}
+
+}  // namespace
+
+TEST(InterpolateBalance, RowTemperaturesGiveTheRowsExactly) {
+  for (const SystemRow& row : kSystemRows) expectRow(balanceAt(row.cct, kSystemRows, kCount), row);
+  for (const UnitRow& row : kUnitRows) expectRow(balanceAt(row.cct, kUnitRows, kUnitCount), row);
+}
+
+TEST(InterpolateBalance, OutsideTheTableTheEndRowsAreUsed) {
+  expectRow(balanceAt(1000.0, kSystemRows, kCount), kSystemRows[0]);
+  expectRow(balanceAt(2799.9, kSystemRows, kCount), kSystemRows[0]);
+  expectRow(balanceAt(7500.1, kSystemRows, kCount), kSystemRows[4]);
+  expectRow(balanceAt(1e9, kUnitRows, kUnitCount), kUnitRows[2]);
+  // A single row serves every temperature.
+  expectRow(balanceAt(5000.0, kSystemRows + 2, 1), kSystemRows[2]);
+}
+
+TEST(InterpolateBalance, LinearInReciprocalTemperature) {
+  // The harmonic mean of two row temperatures lies halfway in 1/cct.
+  const double cct = 2.0 / (1.0 / 3200.0 + 1.0 / 4300.0);
+  Balance b = balanceAt(cct, kSystemRows, kCount);
+  EXPECT_NEAR(b.gainRed, (1.375 + 1.625) / 2, 1e-14);
+  EXPECT_NEAR(b.gainBlue, (2.5 + 2.0) / 2, 1e-14);
+  EXPECT_NEAR(b.slope, (1.125 + 1.0625) / 2, 1e-14);
+  // The arithmetic mean lies nearer the upper row in 1/cct.
+  EXPECT_GT(balanceAt(3750.0, kSystemRows, kCount).gainRed, 1.5);
+}
+
+TEST(InterpolateBalance, EmptyTablesAndNaNChangeNothing) {
+  const SystemRow* none = nullptr;
+  Balance untouched = balanceAt(4000.0, none, 0);
+  EXPECT_EQ(untouched.gainRed, -1.0);
+  EXPECT_EQ(balanceAt(4000.0, kSystemRows, -3).slope, -1.0);
+  EXPECT_EQ(balanceAt(std::nan(""), kSystemRows, kCount).gainBlue, -1.0);
+}
+
+TEST(InterpolateCct, RowGainsGiveTheRowTemperatureAndNoTint) {
+  for (const SystemRow& row : kSystemRows) {
+    double cct, tint;
+    cctOf(row.gainRed, row.gainBlue, cct, tint, kSystemRows, kCount);
+    EXPECT_NEAR(cct, row.cct, 1e-9);
+    EXPECT_NEAR(tint, 0.0, 1e-9);
+  }
+  for (const UnitRow& row : kUnitRows) {
+    double cct, tint;
+    cctOf(row.gainRed, row.gainBlue, cct, tint, kUnitRows, kUnitCount);
+    EXPECT_NEAR(cct, row.cct, 1e-9);
+    EXPECT_NEAR(tint, 0.0, 1e-9);
+  }
+}
+
+TEST(InterpolateCct, RoundTripBetweenRowsIsClose) {
+  for (double cct = 2800.0; cct <= 7500.0; cct += 100.0) {
+    for (double tint : {-10.0, -2.5, 0.0, 3.0, 10.0}) {
+      Balance b = balanceAt(cct, kSystemRows, kCount);
+      if (tint != 0.0) tintGains(tint, b.slope, b.gainRed, b.gainBlue);
+      double backCct, backTint;
+      cctOf(b.gainRed, b.gainBlue, backCct, backTint, kSystemRows, kCount);
+      EXPECT_NEAR(backCct, cct, 0.006 * cct) << cct << " " << tint;
+      EXPECT_NEAR(backTint, tint, 0.45) << cct << " " << tint;
+    }
+  }
+}
+
+TEST(InterpolateCct, TintMovesAlongTheRowSlopeAtARow) {
+  const SystemRow& row = kSystemRows[2];
+  for (double tint : {-7.0, 4.0}) {
+    double gainRed = row.gainRed;
+    double gainBlue = row.gainBlue;
+    tintGains(tint, row.slope, gainRed, gainBlue);
+    double cct, backTint;
+    cctOf(gainRed, gainBlue, cct, backTint, kSystemRows, kCount);
+    EXPECT_NEAR(cct, row.cct, 1e-6);
+    EXPECT_NEAR(backTint, tint, 1e-9);
+  }
+}
+
+TEST(InterpolateCct, OutsideTheCalibratedRangeChangesNothing) {
+  double cct, tint;
+  cctOf(0.5, 8.0, cct, tint, kSystemRows, kCount);  // far colder than 2800 K
+  EXPECT_EQ(cct, 0.0);
+  EXPECT_EQ(tint, 99.0);
+  cctOf(9.0, 0.3, cct, tint, kSystemRows, kCount);  // far warmer than 7500 K
+  EXPECT_EQ(cct, 0.0);
+  cctOf(kSystemRows[0].gainRed, kSystemRows[0].gainBlue, cct, tint, kSystemRows, 1);
+  EXPECT_EQ(cct, 0.0);
+  const SystemRow* none = nullptr;
+  cctOf(1.5, 2.0, cct, tint, none, 0);
+  EXPECT_EQ(cct, 0.0);
+  cctOf(std::nan(""), 2.0, cct, tint, kSystemRows, kCount);
+  EXPECT_EQ(cct, 0.0);
+}
+
+TEST(InterpolateCct, DegenerateSegmentsAreSkipped) {
+  // Two rows with the same gains enclose no white point.
+  const UnitRow twins[] = {{3000, 1.5f, 2.0f, 1}, {5000, 1.5f, 2.0f, 1}, {7000, 2.0f, 1.5f, 1}};
+  double cct, tint;
+  cctOf(1.75, 1.75, cct, tint, twins, 3);
+  EXPECT_TRUE(std::isfinite(cct));
+  EXPECT_TRUE(std::isfinite(tint));
+}
+
+TEST(InterpolateMatrix, RowsEndsAndReciprocalWeights) {
+  double m[9];
+  for (const SystemRow& row : kSystemRows) {
+    interpolateMatrix(row.cct, m, kSystemRows, kCount);
+    for (int j = 0; j < 9; ++j) EXPECT_EQ(m[j], row.matrix[j]) << row.cct;
+  }
+  interpolateMatrix(1500.0, m, kSystemRows, kCount);
+  EXPECT_EQ(m[0], kSystemRows[0].matrix[0]);
+  interpolateMatrix(20000.0, m, kSystemRows, kCount);
+  EXPECT_EQ(m[7], kSystemRows[4].matrix[7]);
+
+  const double cct = 2.0 / (1.0 / 4300.0 + 1.0 / 5600.0);
+  interpolateMatrix(cct, m, kSystemRows, kCount);
+  EXPECT_NEAR(m[0], (1.5625 + 1.5) / 2, 1e-14);
+  EXPECT_NEAR(m[7], (-0.5 - 0.4375) / 2, 1e-14);
+  EXPECT_NEAR(m[4], 1.4375, 1e-14);
+
+  double untouched[9] = {7, 7, 7, 7, 7, 7, 7, 7, 7};
+  const SystemRow* none = nullptr;
+  interpolateMatrix(4000.0, untouched, none, 0);
+  EXPECT_EQ(untouched[0], 7.0);
+}
+
+TEST(InterpolateBalance, WorksOnRecordsFromTheAllocator) {
+  std::unique_ptr<CameraSystemCalibrationRecord, decltype(&std::free)> record(
+      CameraSystemCalibrationRecord::allocate(kCount), &std::free);
+  ASSERT_NE(record, nullptr);
+  for (int i = 0; i < kCount; ++i) record->rows()[i] = kSystemRows[i];
+  expectRow(balanceAt(5600.0, record->rows(), record->rowCount), kSystemRows[3]);
+}

@@ -1,0 +1,266 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdarg>
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "kvrCameraCalibration.h"
+#include "kvrKalvora.h"
+
+using namespace Kalvora;
+
+namespace {
+
+// The image core base class shares its name with the namespace.
+using ImageCore = ::Kalvora::Kalvora;
+using SystemRow = CameraSystemCalibrationRecord::ColorConversionData;
+using UnitRow = CameraUnitCalibrationRecord::ColorConversionData;
+
+// clang-format off
+const SystemRow kSystemRows[] = {
+    {2800, 1.25f, 2.875f, 1.125f, {1.6875, -0.5, -0.1875, -0.25, 1.4375, -0.1875, 0, -0.625, 1.5625}},
+    {3200, 1.375f, 2.5f, 1.125f, {1.625, -0.4375, -0.1875, -0.25, 1.4375, -0.1875, 0, -0.5625, 1.5}},
+    {4300, 1.625f, 2.0f, 1.0625f, {1.5625, -0.375, -0.1875, -0.25, 1.4375, -0.1875, 0, -0.5, 1.4375}},
+    {5600, 1.875f, 1.75f, 0.9375f, {1.5, -0.3125, -0.1875, -0.25, 1.4375, -0.1875, 0, -0.4375, 1.375}},
+    {7500, 2.25f, 1.375f, 0.75f, {1.4375, -0.25, -0.1875, -0.25, 1.4375, -0.1875, 0, -0.375, 1.3125}},
+};
+const UnitRow kUnitRows[] = {
+    {3000, 1.3f, 2.7f, 1.1f},
+    {4000, 1.55f, 2.1f, 1.0f},
+    {6500, 2.05f, 1.5f, 0.9f},
+};
+// clang-format on
+
+template <class Record>
+struct Freed {
+  void operator()(Record* record) const { std::free(record); }
+};
+using SystemRecord =
+    std::unique_ptr<CameraSystemCalibrationRecord, Freed<CameraSystemCalibrationRecord>>;
+using UnitRecord = std::unique_ptr<CameraUnitCalibrationRecord, Freed<CameraUnitCalibrationRecord>>;
+
+template <class Record, class Row, int N>
+Record* makeRecord(const Row (&rows)[N], int count = N) {
+  Record* record = Record::allocate(count);
+  for (int i = 0; i < count; ++i) record->rows()[i] = rows[i];
+  return record;
+}
+
+constexpr unsigned int kMatrixNode = 7;
+
+// The smallest concrete core: its one matrix node shows the colour matrix of
+// the temperature it is given.
+class BalanceCore : public ImageCore {
+public:
+  BalanceCore() : ImageCore(2, kPipelineOutputOnly, kestaElvexparam) { initState(true); }
+
+  double matrixCct = 5600.0;
+
+protected:
+  void do_getMatrix(unsigned int, double (&matrix)[9]) override {
+    getColorMatrix(matrixCct, matrix);
+  }
+  LutFunc const* do_getLut(unsigned int) const override { return &LutFunc::sUnity; }
+  LutFuncRgb const* do_getRgbLut(unsigned int) const override { return &LutFuncRgb::sUnity; }
+  LutFunc3D const* do_exportLut(unsigned int) override { return &LutFunc3D::sUnity; }
+  void do_getRgbGainOffset(unsigned int, RgbGainOffset&) override {}
+  void updateParam(unsigned int) override {}
+  void handleParamChanged(PipelineParameter&, double) override {}
+  void handleModeChanged(PipelineMode&) override {}
+  void handleOpticalConfigChanged(int) override {}
+  void splitId(unsigned int&, unsigned int&) const override {}
+  void createPipeline() override {}
+  void createExports() override {}
+  void createParameters() override {}
+  void createModes() override {}
+  void updateRgbGain(double, double) override {}
+};
+
+std::vector<std::string> gMessages;
+
+void recordMessage(const char*, const char* format, va_list args) {
+  char message[1100];
+  std::vsnprintf(message, sizeof message, format, args);
+  gMessages.push_back(message);
+}
+
+// Runs an operation that must fail with kMissingCalibration; returns its message.
+template <class Operation>
+std::string missingCalibration(Operation&& operation) {
+  try {
+    operation();
+  } catch (const KvrSignal& signal) {
+    EXPECT_EQ(signal.code(), kMissingCalibration);
+    return signal.what();
+  }
+  ADD_FAILURE() << "no signal";
+  return std::string();
+}
+
+class WhiteBalance : public testing::Test {
+protected:
+  void SetUp() override {
+    gMessages.clear();
+    previous_ = setErrorHandler(recordMessage);
+  }
+  void TearDown() override { setErrorHandler(previous_); }
+
+  // Registers the system rows (and optionally the unit rows) for
+  // configuration 0 and selects it.
+  void useCalibration(bool withUnit) {
+    ASSERT_EQ(core.setSystemCalibration(0, *system), kNoError);
+    if (withUnit) {
+      ASSERT_EQ(core.setUnitCalibration(0, *unit), kNoError);
+    }
+    ASSERT_EQ(core.useConfiguration(0), kNoError);
+  }
+
+  BalanceCore core;
+  SystemRecord system{makeRecord<CameraSystemCalibrationRecord>(kSystemRows)};
+  UnitRecord unit{makeRecord<CameraUnitCalibrationRecord>(kUnitRows)};
+
+private:
+  ErrorHandler previous_ = nullptr;
+};
+
+}  // namespace
+
+TEST_F(WhiteBalance, WithoutAConfigurationEverythingFails) {
+  ASSERT_EQ(core.setSystemCalibration(0, *system), kNoError);  // registered, not selected
+  double gainRed = 0, gainBlue = 0, cct = 0, tint = 0, matrix[9];
+  const char* expected = "No valid optical configuration";
+  EXPECT_EQ(missingCalibration([&] { core.getWhiteBlanceGain(5600, 0, gainRed, gainBlue); }),
+            expected);
+  EXPECT_EQ(missingCalibration([&] { core.getWhiteBalanceCct(1.5, 2.0, cct, tint); }), expected);
+  EXPECT_EQ(missingCalibration([&] { core.getColorMatrix(5600, matrix); }), expected);
+
+  // Through a public boundary the failure is reported once and returned.
+  EXPECT_EQ(core.getMatrix(kMatrixNode, matrix), kMissingCalibration);
+  ASSERT_EQ(gMessages.size(), 1u);
+  EXPECT_EQ(gMessages[0], expected);
+}
+
+TEST_F(WhiteBalance, RecordsWithoutRowsCountAsMissing) {
+  SystemRecord emptySystem(CameraSystemCalibrationRecord::allocate(0));
+  ASSERT_EQ(core.setSystemCalibration(1, *emptySystem), kNoError);
+  ASSERT_EQ(core.useConfiguration(1), kNoError);
+  double gainRed = 0, gainBlue = 0, cct = 0, tint = 0, matrix[9];
+  const char* expected = "Calibration data missing";
+  EXPECT_EQ(missingCalibration([&] { core.getWhiteBlanceGain(5600, 0, gainRed, gainBlue); }),
+            expected);
+  EXPECT_EQ(missingCalibration([&] { core.getWhiteBalanceCct(1.5, 2.0, cct, tint); }), expected);
+  EXPECT_EQ(missingCalibration([&] { core.getColorMatrix(5600, matrix); }), expected);
+
+  // An empty unit record falls back to the system record.
+  UnitRecord emptyUnit(CameraUnitCalibrationRecord::allocate(0));
+  ASSERT_EQ(core.setSystemCalibration(0, *system), kNoError);
+  ASSERT_EQ(core.setUnitCalibration(0, *emptyUnit), kNoError);
+  ASSERT_EQ(core.useConfiguration(0), kNoError);
+  core.getWhiteBlanceGain(3200, 0, gainRed, gainBlue);
+  EXPECT_EQ(gainRed, 1.375);
+  EXPECT_EQ(gainBlue, 2.5);
+}
+
+TEST_F(WhiteBalance, RowTemperatureGivesTheRowsGainsAndMatrix) {
+  useCalibration(false);
+  for (const SystemRow& row : kSystemRows) {
+    double gainRed = 0, gainBlue = 0, matrix[9];
+    core.getWhiteBlanceGain(row.cct, 0.0, gainRed, gainBlue);
+    EXPECT_EQ(gainRed, row.gainRed);
+    EXPECT_EQ(gainBlue, row.gainBlue);
+    core.getColorMatrix(row.cct, matrix);
+    for (int j = 0; j < 9; ++j) EXPECT_EQ(matrix[j], row.matrix[j]) << row.cct;
+  }
+}
+
+TEST_F(WhiteBalance, RowGainsGiveTheRowsTemperatureAndNoTint) {
+  useCalibration(false);
+  for (const SystemRow& row : kSystemRows) {
+    double cct = 0, tint = 7;
+    core.getWhiteBalanceCct(row.gainRed, row.gainBlue, cct, tint);
+    EXPECT_NEAR(cct, row.cct, 1e-9);
+    EXPECT_NEAR(tint, 0.0, 1e-9);
+  }
+}
+
+TEST_F(WhiteBalance, RoundTripsAreCloseBetweenRowsAndExactInTintAtRows) {
+  useCalibration(false);
+  for (double cct : {2950.0, 3800.0, 5000.0, 6600.0}) {
+    for (double tint : {-8.0, 0.0, 5.0}) {
+      double gainRed = 0, gainBlue = 0, backCct = 0, backTint = 0;
+      core.getWhiteBlanceGain(cct, tint, gainRed, gainBlue);
+      core.getWhiteBalanceCct(gainRed, gainBlue, backCct, backTint);
+      EXPECT_NEAR(backCct, cct, 0.006 * cct) << cct << " " << tint;
+      EXPECT_NEAR(backTint, tint, 0.45) << cct << " " << tint;
+    }
+  }
+  double gainRed = 0, gainBlue = 0, backCct = 0, backTint = 0;
+  core.getWhiteBlanceGain(4300, 6.0, gainRed, gainBlue);
+  core.getWhiteBalanceCct(gainRed, gainBlue, backCct, backTint);
+  EXPECT_NEAR(backCct, 4300, 1e-6);
+  EXPECT_NEAR(backTint, 6.0, 1e-9);
+}
+
+TEST_F(WhiteBalance, OutsideTheTableTheEndRowsAreUsed) {
+  useCalibration(false);
+  double gainRed = 0, gainBlue = 0, matrix[9];
+  core.getWhiteBlanceGain(2000, 0.0, gainRed, gainBlue);
+  EXPECT_EQ(gainRed, 1.25);
+  EXPECT_EQ(gainBlue, 2.875);
+  core.getColorMatrix(2000, matrix);
+  EXPECT_EQ(matrix[7], -0.625);
+  core.getWhiteBlanceGain(12000, 0.0, gainRed, gainBlue);
+  EXPECT_EQ(gainRed, 2.25);
+  core.getColorMatrix(12000, matrix);
+  EXPECT_EQ(matrix[8], 1.3125);
+
+  // Gains far outside the calibrated range leave temperature and tint alone.
+  double cct = 0, tint = 3;
+  core.getWhiteBalanceCct(0.5, 8.0, cct, tint);
+  EXPECT_EQ(cct, 0.0);
+  EXPECT_EQ(tint, 3.0);
+}
+
+TEST_F(WhiteBalance, UnitRecordGivesGainsWhileTheMatrixStaysSystem) {
+  useCalibration(true);
+  double gainRed = 0, gainBlue = 0, cct = 0, tint = 1, matrix[9];
+  core.getWhiteBlanceGain(4000, 0.0, gainRed, gainBlue);
+  EXPECT_EQ(gainRed, 1.55f);
+  EXPECT_EQ(gainBlue, 2.1f);
+  core.getWhiteBalanceCct(1.3f, 2.7f, cct, tint);
+  EXPECT_NEAR(cct, 3000, 1e-9);
+  EXPECT_NEAR(tint, 0.0, 1e-9);
+  core.getColorMatrix(4300, matrix);
+  EXPECT_EQ(matrix[0], 1.5625);
+
+  core.matrixCct = 7500;
+  EXPECT_EQ(core.getMatrix(kMatrixNode, matrix), kNoError);
+  EXPECT_EQ(matrix[0], 1.4375);
+}
+
+TEST(ApplyTint, ZeroTintKeepsGainsAndOppositeTintsCancel) {
+  double gainRed = 1.625, gainBlue = 2.0;
+  ImageCore::applyTint(0.0, 1.0625, gainRed, gainBlue);
+  EXPECT_DOUBLE_EQ(gainRed, 1.625);
+  EXPECT_DOUBLE_EQ(gainBlue, 2.0);
+
+  ImageCore::applyTint(10.0, 1.0625, gainRed, gainBlue);
+  EXPECT_GT(std::abs(gainRed - 1.625), 1e-3);
+  ImageCore::applyTint(-10.0, 1.0625, gainRed, gainBlue);
+  EXPECT_NEAR(gainRed, 1.625, 1e-12);
+  EXPECT_NEAR(gainBlue, 2.0, 1e-12);
+}
+
+TEST(ApplyTint, OneUnitMovesTheWhitePointByAFiveHundredth) {
+  double gainRed = 1.875, gainBlue = 1.75;
+  double x0, y0, x1, y1;
+  gain2Chromaticity(gainRed, gainBlue, x0, y0);
+  ImageCore::applyTint(1.0, 0.5, gainRed, gainBlue);
+  gain2Chromaticity(gainRed, gainBlue, x1, y1);
+  EXPECT_NEAR(std::hypot(x1 - x0, y1 - y0), 0.005, 1e-12);
+  EXPECT_NEAR((y1 - y0) / (x1 - x0), 0.5, 1e-9);
+}
