@@ -1,6 +1,8 @@
 // Tetrahedral interpolation in a 3-D table: the library's default 3-D reader.
 #pragma once
 
+#include <cstddef>
+
 #include "kvrInterpolator3d.h"
 
 namespace Kalvora {
@@ -13,10 +15,22 @@ public:
 
   void interpolate(double r, double g, double b, double* out) override;
 
+  // Interpolates `count` interleaved RGB triples, in[3k ... 3k + 2] to
+  // out[3k ... 3k + 2], dividing each result by `scale`. Every output is bit
+  // for bit interpolate() of the same triple divided by scale (and rounded to
+  // float for the float form), but the cell lookup, the choice of tetrahedron
+  // and the table reads are done inline without the cell cache, which stays
+  // as it was. `in` and `out` may be the same array.
+  void interpolateBatch(const double* in, double* out, size_t count, double scale) const;
+  void interpolateBatch(const float* in, float* out, size_t count, double scale) const;
+
 private:
   // out += the walk corner 0 -> first -> second -> corner 7 with the three
   // step weights in walking order.
   void walk(Index first, Index second, double w1, double w2, double w3, double* out) const;
+
+  template <class Sample>
+  void batch(const Sample* in, Sample* out, size_t count, double scale) const;
 };
 
 }  // namespace Kalvora

@@ -46,12 +46,25 @@ public:
   static int ijk2n(int i, int j, int k) { return i + 4 * j + 16 * k; }
 
 private:
+  // One non-zero entry of a matrix row.
+  struct Term {
+    int column;
+    double weight;
+  };
+
+  // getCoeffStacked() over the non-zero entries only. Leaving out the zero
+  // products does not change a sum of finite values by a single bit (a sum
+  // that starts at +0 never becomes -0), and the values read from the tables
+  // are always finite; the public form keeps the full product for any input.
+  void getCoeffSparse(double* a, const double* x) const;
   void buildDerivatives(const unsigned short* table, LutOrder order);
   // Converts derivatives per unit input to per cell: v * s^power rounded to
   // nearest (halves away from zero), with s = 1 / (n - 1).
   std::vector<int32_t> toCellUnits(const std::vector<int64_t>& raw, int power) const;
 
   int32_t matrix_[64 * 64];
+  std::vector<Term> terms_;            // the non-zero entries of matrix_, row by row
+  int rowEnd_[64];                     // end of each row's entries in terms_
   std::vector<int32_t> dR_, dG_, dB_;  // along red, green, blue
   std::vector<int32_t> dRG_, dRB_, dGB_;
   std::vector<int32_t> dRGB_;

@@ -272,6 +272,11 @@ const int32_t tricInterpMatrix[64 * 64] = {
 TricubicInterpolator::TricubicInterpolator(const unsigned short* table, int size, LutOrder order)
     : Interpolator3d(table, size, order) {
   std::copy(tricInterpMatrix, tricInterpMatrix + 64 * 64, matrix_);
+  for (int row = 0; row < 64; ++row) {
+    for (int col = 0; col < 64; ++col)
+      if (const int32_t m = matrix_[64 * row + col]) terms_.push_back({col, double(m)});
+    rowEnd_[row] = static_cast<int>(terms_.size());
+  }
   buildDerivatives(table, order);
 }
 
@@ -336,6 +341,7 @@ double TricubicInterpolator::interpolate(double fr, double fg, double fb, const 
                                          const int32_t* dRGB) const {
   // The matrix's corner order, x (red) fastest.
   static constexpr Index kCornerOrder[8] = {k000, k100, k010, k110, k001, k101, k011, k111};
+  // The eight groups of eight corner values, stacked in group order.
   double v[8][8];
   for (int c = 0; c < 8; ++c) {
     const int i = corner_[kCornerOrder[c]];
@@ -349,7 +355,7 @@ double TricubicInterpolator::interpolate(double fr, double fg, double fb, const 
     v[7][c] = dRGB[i];
   }
   double a[64];
-  getCoeff(a, v[0], v[1], v[2], v[3], v[4], v[5], v[6], v[7]);
+  getCoeffSparse(a, &v[0][0]);
   return eval(a, fr, fg, fb);
 }
 
@@ -368,6 +374,16 @@ void TricubicInterpolator::getCoeffStacked(double* a, const double* x) const {
     const int32_t* m = matrix_ + 64 * row;
     double sum = 0.0;
     for (int col = 0; col < 64; ++col) sum += m[col] * x[col];
+    a[row] = sum;
+  }
+}
+
+void TricubicInterpolator::getCoeffSparse(double* a, const double* x) const {
+  const Term* term = terms_.data();
+  for (int row = 0; row < 64; ++row) {
+    const Term* end = terms_.data() + rowEnd_[row];
+    double sum = 0.0;
+    for (; term != end; ++term) sum += term->weight * x[term->column];
     a[row] = sum;
   }
 }

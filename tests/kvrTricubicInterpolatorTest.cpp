@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
+#include <random>
+#include <vector>
 
 #include "kvrTestTables.h"
 #include "kvrTetrahedralInterpolator.h"
@@ -177,4 +180,88 @@ TEST(TricubicInterpolatorTest, SinglePointTableIsConstant) {
   EXPECT_EQ(out[0], 10.0);
   EXPECT_EQ(out[1], 20.0);
   EXPECT_EQ(out[2], 30.0);
+}
+
+namespace {
+
+// The tricubic value of one point the long way: derivative tables from
+// LutDerivative scaled to cell units, the 64 corner values in group order,
+// the full 64 x 64 product and the polynomial.
+class DenseTricubic {
+public:
+  DenseTricubic(const std::vector<unsigned short>& table, int n, LutOrder order)
+      : n_(n), order_(order), source_(table.begin(), table.end()) {
+    const size_t count = table.size();
+    std::vector<int64_t> dR(count), dG(count), dB(count), dRG(count), dRB(count), dGB(count),
+        dRGB(count);
+    LutDerivative d;
+    d.setLut(table.data(), n, order);
+    d.getGradient(dR.data(), dG.data(), dB.data());
+    d.setLut(dR.data(), n, order);
+    d.getdFdy(dRG.data());
+    d.getdFdz(dRB.data());
+    d.setLut(dG.data(), n, order);
+    d.getdFdz(dGB.data());
+    d.setLut(dRG.data(), n, order);
+    d.getdFdz(dRGB.data());
+    const int powers[7] = {1, 1, 1, 2, 2, 2, 3};
+    const std::vector<int64_t>* raw[7] = {&dR, &dG, &dB, &dRG, &dRB, &dGB, &dRGB};
+    for (int t = 0; t < 7; ++t) {
+      double scale = 1.0;
+      for (int p = 0; p < powers[t]; ++p) scale *= 1.0 / (n - 1);
+      groups_[t + 1].resize(count);
+      for (size_t i = 0; i < count; ++i)
+        groups_[t + 1][i] = double(std::llround(double((*raw[t])[i]) * scale));
+    }
+    groups_[0] = source_;
+  }
+
+  double at(const TricubicInterpolator& cells, double r, double g, double b, int channel) const {
+    double f[3];
+    const int cell[3] = {cells.getOrigin(r, f[0]), cells.getOrigin(g, f[1]),
+                         cells.getOrigin(b, f[2])};
+    const long samples = long(n_) * n_ * n_;
+    double x[64];
+    for (int group = 0; group < 8; ++group)
+      for (int c = 0; c < 8; ++c) {
+        // The matrix's corner order: red fastest.
+        const long k =
+            ((cell[0] + (c & 1)) * long(n_) + cell[1] + ((c >> 1) & 1)) * n_ + cell[2] + (c >> 2);
+        x[8 * group + c] = groups_[group][tableIndex(order_, k, channel, samples)];
+      }
+    double a[64];
+    cells.getCoeffStacked(a, x);
+    return TricubicInterpolator::eval(a, f[0], f[1], f[2]);
+  }
+
+private:
+  int n_;
+  LutOrder order_;
+  std::vector<double> source_;
+  std::vector<double> groups_[8];
+};
+
+}  // namespace
+
+TEST(TricubicInterpolatorTest, MatchesTheFullMatrixProductBitForBit) {
+  const int n = 6;
+  std::mt19937 random(5);
+  for (LutOrder order : {kLutInterleaved, kLutPlanar}) {
+    // Noise over the whole code range: steep rises, falls and mixed terms.
+    auto table = makeTable(n, order, [&](int, int, int, int) { return int(random() % 65536); });
+    TricubicInterpolator interp(table.data(), n, order);
+    const DenseTricubic dense(table, n, order);
+    std::uniform_real_distribution<double> around(-0.2, 1.2);
+    for (int i = 0; i < 3000; ++i) {
+      const double r = around(random), g = around(random), b = around(random);
+      double out[3];
+      interp.interpolate(r, g, b, out);
+      for (int c = 0; c < 3; ++c) {
+        const double expected = dense.at(interp, r, g, b, c);
+        ASSERT_EQ(std::memcmp(&out[c], &expected, sizeof expected), 0)
+            << "(" << r << ", " << g << ", " << b << ") channel " << c << ": " << out[c]
+            << " instead of " << expected;
+      }
+    }
+  }
 }

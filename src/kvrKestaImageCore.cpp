@@ -1,0 +1,526 @@
+#include "kvrKestaImageCore.h"
+
+#include <utility>
+
+#include "kvrKestaToneMapCurve.h"
+#include "kvrVideoCurve.h"
+
+#define KVR_SOURCE "src/kvrKestaImageCore"
+
+namespace Kalvora {
+
+namespace {
+
+constexpr unsigned int kBranchMask = 0xFF000000u;
+constexpr unsigned int kLocalMask = 0x00FFFFFFu;
+constexpr int kBranchShift = 24;
+constexpr unsigned int kBranch1 = 0x1000000u;
+constexpr unsigned int kBranch2 = 0x2000000u;
+
+// Nodes (local ids).
+constexpr unsigned int kHeadNode = 1;
+constexpr unsigned int kWhiteBalanceNode = 2;
+constexpr unsigned int kCameraMatrixNode = 3;
+constexpr unsigned int kQMappingNode = 4;
+constexpr unsigned int kLogEncodingNode = 5;
+constexpr unsigned int kSplitNode = 6;
+constexpr unsigned int kLogOffsetNode = 7;
+constexpr unsigned int kToneMapNode = 8;
+constexpr unsigned int kColorSpaceNode = 9;
+constexpr unsigned int kGammaNode = 10;
+constexpr unsigned int kRenderNode = 11;
+
+// Parameters.
+constexpr unsigned int kExposureIndex = 1001;
+constexpr unsigned int kColorTemperature = 2001;
+constexpr unsigned int kFoundColorTemperature = 2002;
+constexpr unsigned int kTint = 2003;
+constexpr unsigned int kGainRed = 2004;
+constexpr unsigned int kGainBlue = 2005;
+constexpr unsigned int kLogOffsetRed = 3001;
+constexpr unsigned int kLogOffsetBlue = 3003;
+constexpr unsigned int kBlackGamma = 4001;
+constexpr unsigned int kKnee = 4002;
+constexpr unsigned int kSaturation = 5040;
+
+// Modes (local ids).
+constexpr unsigned int kVideoMode = 1;
+constexpr unsigned int kP3Output = 2;
+constexpr unsigned int kFalseColorMode = 3;
+constexpr unsigned int kPlaybackMode = 4;
+
+constexpr double kInitialExposureIndex = 800.0;
+// Temperatures given to gains that lie outside the calibration: more red
+// gain than blue gain balances bluish light.
+constexpr double kBluishFallbackCct = 11000.0;
+constexpr double kReddishFallbackCct = 2000.0;
+
+// The parameters of the two white-balance views, including the temperature
+// found for the gains, which is derived with the temperature and tint.
+bool isWhiteBalanceParameter(unsigned int id) {
+  return id == kColorTemperature || id == kFoundColorTemperature || id == kTint || id == kGainRed ||
+         id == kGainBlue;
+}
+
+// Moves the records into an array of the form the base installers own.
+template <class Record>
+Record** releaseToArray(std::vector<std::unique_ptr<Record>>& records) {
+  Record** array = new Record*[records.size()];
+  for (std::size_t i = 0; i < records.size(); ++i) array[i] = records[i].release();
+  return array;
+}
+
+void addBranchNodes(std::vector<std::unique_ptr<PipelineNode>>& nodes, unsigned int branch,
+                    unsigned int input) {
+  nodes.push_back(
+      std::make_unique<PipelineNode>(branch + kLogOffsetNode, input, kNodeRgbLutOffset));
+  nodes.push_back(
+      std::make_unique<PipelineNode>(branch + kToneMapNode, branch + kLogOffsetNode, kNodeLut));
+  nodes.push_back(
+      std::make_unique<PipelineNode>(branch + kColorSpaceNode, branch + kToneMapNode, kNodeMatrix));
+  nodes.push_back(
+      std::make_unique<PipelineNode>(branch + kGammaNode, branch + kColorSpaceNode, kNodeRgbLut));
+}
+
+void addBranchParameters(std::vector<std::unique_ptr<PipelineParameter>>& parameters,
+                         unsigned int branch) {
+  auto add = [&](unsigned int id, double value, double minimum, double maximum) {
+    parameters.push_back(std::make_unique<PipelineParameter>(branch + id, value, minimum, maximum,
+                                                             kPersistAlways, false));
+  };
+  for (unsigned int id = kLogOffsetRed; id <= kLogOffsetBlue; ++id) add(id, 0.0, -1.0, 1.0);
+  add(kKnee, 0.5, KestaToneMapCurve::kMinParamValue, KestaToneMapCurve::kMaxParamValue);
+  add(kBlackGamma, 0.5, KestaToneMapCurve::kMinParamValue, KestaToneMapCurve::kMaxParamValue);
+  for (unsigned int id = 5001; id <= 5003; ++id) add(id, 1.0, 0.5, 2.0);   // slope
+  for (unsigned int id = 5011; id <= 5013; ++id) add(id, 0.0, -0.5, 0.5);  // offset
+  for (unsigned int id = 5021; id <= 5023; ++id) add(id, 1.0, 0.5, 2.0);   // power
+  for (unsigned int id = 5031; id <= 5033; ++id)                           // pedestal
+    add(id, 0.0, VideoCurve::kMinPedestalValue, VideoCurve::kMaxPedestalValue);
+  add(kSaturation, 1.0, 0.0, 2.0);
+}
+
+}  // namespace
+
+// ---- Construction ------------------------------------------------------------------
+
+KestaImageCore::KestaImageCore(int configurationCount, PipelineType type)
+    : Kalvora(configurationCount, type, kestaElvexparam) {
+  if (!good()) return;
+  try {
+    // Exposure index 0 is the encoding's nominal speed.
+    elvex_.reset(new Elvex(getElvexParam(), 0.0));
+    createPipeline();
+    createParameters();
+    createModes();
+    if (type != kPipelineMultiBranch) createExports();
+    const int count = type == kPipelineMultiBranch ? 3 : 1;
+    for (int i = 0; i < count; ++i) branches_.push_back(std::make_unique<KestaProcessBranch>());
+    branchCount_ = count;
+    updateExposureIndex(kInitialExposureIndex);
+    if (type == kPipelineMultiBranch) {
+      // Node 5 encodes the companded sensor signal of node 4.
+      qMapper_.reset(new QMapper());
+      inverseQMapper_.reset(new InverseLutFunc(*qMapper_));
+      logComposite_.reset(new LutComposite(*elvex_, *inverseQMapper_));
+      logLut_ = logComposite_.get();
+    } else {
+      logLut_ = elvex_.get();
+    }
+    initState(true);
+  } catch (...) {
+    KvrError(KVR_HERE, "initialization of KestaImageCore failed");
+    initState(false);
+  }
+}
+
+KestaImageCore::~KestaImageCore() = default;
+
+void KestaImageCore::createPipeline() {
+  std::vector<std::unique_ptr<PipelineNode>> nodes;
+  auto add = [&](unsigned int id, unsigned int input, NodeType type) {
+    nodes.push_back(std::make_unique<PipelineNode>(id, input, type));
+  };
+  switch (getPipelineType()) {
+    case kPipelineMultiBranch:
+      add(kWhiteBalanceNode, 0, kNodeRgbGain);
+      add(kCameraMatrixNode, kWhiteBalanceNode, kNodeMatrix);
+      add(kQMappingNode, kCameraMatrixNode, kNodeLut);
+      add(kLogEncodingNode, kQMappingNode, kNodeLut);
+      add(kSplitNode, kLogEncodingNode, kNodeAuxA);
+      addBranchNodes(nodes, 0, kSplitNode);
+      addBranchNodes(nodes, kBranch1, kSplitNode);
+      addBranchNodes(nodes, kBranch2, kSplitNode);
+      break;
+    case kPipelineSingleBranch:
+      add(kHeadNode, 0, kNodeAuxB);
+      add(kWhiteBalanceNode, kHeadNode, kNodeRgbGain);
+      add(kCameraMatrixNode, kWhiteBalanceNode, kNodeMatrix);
+      add(kLogEncodingNode, kCameraMatrixNode, kNodeLut);
+      add(kSplitNode, kLogEncodingNode, kNodeAuxA);
+      addBranchNodes(nodes, 0, kSplitNode);
+      break;
+    case kPipelineOutputOnly:
+      addBranchNodes(nodes, 0, 0);
+      break;
+    default:
+      throw KvrSignal(kIllegalValue, KVR_HERE, "unknown pipeline type");
+  }
+  const int count = static_cast<int>(nodes.size());
+  setPipeline(releaseToArray(nodes), count);
+}
+
+void KestaImageCore::createExports() {
+  std::vector<std::unique_ptr<PipelineNode>> nodes;
+  nodes.push_back(std::make_unique<PipelineNode>(kRenderNode, kLogEncodingNode, kNode3dLut));
+  setExports(releaseToArray(nodes), 1);
+}
+
+void KestaImageCore::createParameters() {
+  const PipelineType type = getPipelineType();
+  std::vector<std::unique_ptr<PipelineParameter>> parameters;
+  auto add = [&](unsigned int id, double value, double minimum, double maximum,
+                 Persistance persistence, bool readOnly) {
+    parameters.push_back(
+        std::make_unique<PipelineParameter>(id, value, minimum, maximum, persistence, readOnly));
+  };
+  add(kExposureIndex, kInitialExposureIndex, 50.0, 3200.0, kPersistFull, false);
+  if (type != kPipelineOutputOnly) {
+    add(kColorTemperature, 3200.0, 2000.0, 11000.0, kPersistNever, false);
+    add(kFoundColorTemperature, 3200.0, 2000.0, 11000.0, kPersistNever, true);
+    add(kTint, 0.0, -16.0, 16.0, kPersistNever, false);
+    add(kGainRed, 1.0, 0.9, 4.0, kPersistFull, false);
+    add(kGainBlue, 1.0, 0.9, 4.0, kPersistFull, false);
+  }
+  addBranchParameters(parameters, 0);
+  if (type == kPipelineMultiBranch) {
+    addBranchParameters(parameters, kBranch1);
+    addBranchParameters(parameters, kBranch2);
+  }
+  const int count = static_cast<int>(parameters.size());
+  setParameter(releaseToArray(parameters), count);
+}
+
+void KestaImageCore::createModes() {
+  std::vector<std::unique_ptr<PipelineMode>> modes;
+  auto add = [&](unsigned int id, bool value) {
+    modes.push_back(std::make_unique<PipelineMode>(id, value));
+  };
+  if (getPipelineType() == kPipelineMultiBranch) {
+    add(kVideoMode, true);
+    add(kBranch1 + kVideoMode, true);
+    add(kBranch2 + kVideoMode, true);
+    add(kBranch1 + kFalseColorMode, false);
+    add(kBranch2 + kFalseColorMode, false);
+    add(kBranch1 + kP3Output, false);
+    add(kBranch2 + kP3Output, false);
+    add(kBranch1 + kPlaybackMode, false);
+    add(kBranch2 + kPlaybackMode, false);
+  } else {
+    add(kVideoMode, true);
+    add(kP3Output, false);
+  }
+  const int count = static_cast<int>(modes.size());
+  setModes(releaseToArray(modes), count);
+}
+
+// ---- Ids and helpers -------------------------------------------------------------
+
+void KestaImageCore::splitId(unsigned int& id, unsigned int& branch) const {
+  branch = id & kBranchMask;
+  id &= kLocalMask;
+}
+
+KestaProcessBranch* KestaImageCore::findBranch(unsigned int branchWord) const {
+  const unsigned int index = branchWord >> kBranchShift;
+  if (index >= static_cast<unsigned int>(branchCount_)) return nullptr;
+  return branches_[index].get();
+}
+
+double KestaImageCore::paramValue(unsigned int id) const { return needParameter(id)->value; }
+
+void KestaImageCore::setParamValue(unsigned int id, double value) {
+  needParameter(id)->value = value;
+}
+
+// ---- Public operations -------------------------------------------------------------
+
+KestaProcessBranch& KestaImageCore::needToneMapBranch(unsigned int nodeId) const {
+  unsigned int local = nodeId, branch = 0;
+  splitId(local, branch);
+  KestaProcessBranch* target = findBranch(branch);
+  if (local != kToneMapNode || target == nullptr)
+    throw KvrSignal(kUnknownId, KVR_HERE, "Unknown lut node");
+  return *target;
+}
+
+ErrorCode KestaImageCore::setUserLut(unsigned int nodeId, unsigned short const* table, int size,
+                                     int scale) {
+  return kvrBoundary(KVR_HERE, [&] {
+    needToneMapBranch(nodeId).setUserLut(table, size, scale);
+    return kNoError;
+  });
+}
+
+ErrorCode KestaImageCore::resetUserLut(unsigned int nodeId) {
+  return kvrBoundary(KVR_HERE, [&] {
+    needToneMapBranch(nodeId).resetUserLut();
+    return kNoError;
+  });
+}
+
+ErrorCode KestaImageCore::hasUserLut(unsigned int nodeId, bool& has) {
+  return kvrBoundary(KVR_HERE, [&] {
+    has = needToneMapBranch(nodeId).hasUserLut();
+    return kNoError;
+  });
+}
+
+bool KestaImageCore::updateExposureIndex(double ei) {
+  const bool changed = elvex_->setAsa(ei);
+  for (auto& branch : branches_) branch->updateElvex(*elvex_);
+  return changed;
+}
+
+ErrorCode KestaImageCore::updateColorTempAndTint(double cct, double tint) {
+  return kvrBoundary(KVR_HERE, [&] {
+    double gainRed = 1.0, gainBlue = 1.0;
+    getWhiteBlanceGain(cct, tint, gainRed, gainBlue);
+    setParamValue(kGainRed, gainRed);
+    setParamValue(kGainBlue, gainBlue);
+    return kNoError;
+  });
+}
+
+// ---- Node functions ----------------------------------------------------------------
+
+void KestaImageCore::do_getMatrix(unsigned int id, double (&matrix)[9]) {
+  if (id == kCameraMatrixNode) {
+    updateParam(kColorTemperature);
+    getColorMatrix(paramValue(kColorTemperature), matrix);
+    return;
+  }
+  unsigned int local = id, branch = 0;
+  splitId(local, branch);
+  KestaProcessBranch* target = findBranch(branch);
+  if (local != kColorSpaceNode || target == nullptr)
+    throw KvrSignal(kUnknownId, KVR_HERE, "Unknown matrix node");
+  target->getColorSpaceMatrix(matrix);
+}
+
+LutFunc const* KestaImageCore::do_getLut(unsigned int id) const {
+  if (id == kQMappingNode && qMapper_) return qMapper_.get();
+  if (id == kLogEncodingNode) return logLut_;
+  return &needToneMapBranch(id).getToneMapLut();
+}
+
+LutFuncRgb const* KestaImageCore::do_getRgbLut(unsigned int id) const {
+  unsigned int local = id, branch = 0;
+  splitId(local, branch);
+  KestaProcessBranch* target = findBranch(branch);
+  if (target != nullptr && local == kLogOffsetNode) return &target->getLogLut();
+  if (target != nullptr && local == kGammaNode) return &target->getGammaLut();
+  throw KvrSignal(kUnknownId, KVR_HERE, "Unknown rgb lut node");
+}
+
+LutFunc3D const* KestaImageCore::do_exportLut(unsigned int id) {
+  unsigned int local = id, branch = 0;
+  splitId(local, branch);
+  KestaProcessBranch* target = findBranch(branch);
+  if (local != kRenderNode || target == nullptr)
+    throw KvrSignal(kUnknownId, KVR_HERE, "Unknown 3dlut node");
+  return &target->getVideoRenderLut();
+}
+
+void KestaImageCore::do_getRgbGainOffset(unsigned int id, RgbGainOffset& gainOffset) {
+  if (id == kWhiteBalanceNode) {
+    updateParam(kGainRed);
+    updateParam(kGainBlue);
+    gainOffset.gain[0] = paramValue(kGainRed);
+    gainOffset.gain[1] = 1.0;
+    gainOffset.gain[2] = paramValue(kGainBlue);
+    return;
+  }
+  unsigned int local = id, branch = 0;
+  splitId(local, branch);
+  if (local != kLogOffsetNode) return;  // a node without gains or offsets
+  if (findBranch(branch) == nullptr) throwUnknownId(KVR_HERE, "Unknown node ", id);
+  // All three are looked up before the record is touched.
+  double offset[3];
+  for (unsigned int c = 0; c < 3; ++c) offset[c] = paramValue(branch + kLogOffsetRed + c);
+  for (int c = 0; c < 3; ++c) gainOffset.offset[c] = offset[c];
+}
+
+// ---- White balance -----------------------------------------------------------------
+
+void KestaImageCore::updateParam(unsigned int id) {
+  if (!isWhiteBalanceParameter(id)) return;
+  switch (getWhiteBalanceState()) {
+    case kWhiteBalanceCctStale:
+      updateRgbGain(paramValue(kGainRed), paramValue(kGainBlue));
+      break;
+    case kWhiteBalanceGainsStale: {
+      const double cct = paramValue(kColorTemperature);
+      double gainRed = paramValue(kGainRed), gainBlue = paramValue(kGainBlue);
+      getWhiteBlanceGain(cct, paramValue(kTint), gainRed, gainBlue);
+      setParamValue(kGainRed, gainRed);
+      setParamValue(kGainBlue, gainBlue);
+      // The gains stand for the temperature they came from.
+      setParamValue(kFoundColorTemperature, cct);
+      break;
+    }
+    default:
+      break;
+  }
+  // Only a successful derivation makes the two views consistent; a failure
+  // (no calibration yet) leaves it to the next read.
+  setWhiteBalanceState(kWhiteBalanceConsistent);
+}
+
+void KestaImageCore::updateRgbGain(double gainRed, double gainBlue) {
+  double cct = 0.0;
+  // Gains outside the calibration yield no tint: the previous one stays.
+  double tint = paramValue(kTint);
+  getWhiteBalanceCct(gainRed, gainBlue, cct, tint);
+  setParamValue(kFoundColorTemperature, cct);
+  setParamValue(kTint, tint);
+  if (cct == 0.0) cct = gainRed > gainBlue ? kBluishFallbackCct : kReddishFallbackCct;
+  setParamValue(kColorTemperature, cct);
+}
+
+void KestaImageCore::completeStaleView(PipelineParameter& changed, int staleState) {
+  if (getWhiteBalanceState() != staleState) return;
+  // The host changes one half of a view whose other half still waits to be
+  // derived from the other view (temperature, then one gain): derive it now,
+  // or it would be lost when this view takes over.
+  const double value = changed.value;
+  try {
+    updateParam(changed.id);
+  } catch (const KvrSignal&) {
+    // Without calibration nothing can be derived, now or later: the change
+    // goes on as it is, and the derivation writes nothing before it fails.
+  }
+  changed.value = value;
+}
+
+void KestaImageCore::handleOpticalConfigChanged(int) {
+  // The output-only pipeline has no white balance to follow the new
+  // calibration (and no camera matrix node).
+  if (hasParameter(kFoundColorTemperature)) {
+    updateParam(kTint);
+    const double cct = paramValue(kFoundColorTemperature);
+    if (cct > 0.0) {
+      double gainRed = paramValue(kGainRed), gainBlue = paramValue(kGainBlue);
+      getWhiteBlanceGain(cct, paramValue(kTint), gainRed, gainBlue);
+      setParamValue(kGainRed, gainRed);
+      setParamValue(kGainBlue, gainBlue);
+      changedNode(kWhiteBalanceNode);
+    }
+  }
+  changedNode(kCameraMatrixNode);
+}
+
+// ---- Change handlers ---------------------------------------------------------------
+
+void KestaImageCore::handleParamChanged(PipelineParameter& parameter, double) {
+  unsigned int local = parameter.id, branchWord = 0;
+  splitId(local, branchWord);
+  KestaProcessBranch* branch = findBranch(branchWord);
+  if (branch == nullptr) throwUnknownId(KVR_HERE, "Unknown parameter ", parameter.id);
+  const double value = parameter.value;
+  switch (local) {
+    case kExposureIndex: {
+      updateExposureIndex(value);
+      changedNode(kLogEncodingNode);
+      changedNode(kToneMapNode);
+      changedNode(kBranch1 + kToneMapNode);
+      changedNode(kBranch2 + kToneMapNode);
+      // The log false-colour bands follow the encoding.
+      bool falseColor = false;
+      getMode(kBranch1 + kFalseColorMode, falseColor);
+      if (falseColor) changedNode(kBranch1 + kGammaNode, false);
+      falseColor = false;
+      getMode(kBranch2 + kFalseColorMode, falseColor);
+      if (falseColor) changedNode(kBranch2 + kGammaNode, false);
+      break;
+    }
+    case kColorTemperature:
+    case kTint:
+      completeStaleView(parameter, kWhiteBalanceCctStale);
+      setWhiteBalanceState(kWhiteBalanceGainsStale);
+      changedNode(kWhiteBalanceNode);
+      changedNode(kCameraMatrixNode);
+      break;
+    case kGainRed:
+    case kGainBlue:
+      completeStaleView(parameter, kWhiteBalanceGainsStale);
+      setWhiteBalanceState(kWhiteBalanceCctStale);
+      changedNode(kWhiteBalanceNode);
+      changedNode(kCameraMatrixNode);
+      break;
+    case kLogOffsetRed:
+    case kLogOffsetRed + 1:
+    case kLogOffsetBlue:
+      branch->setLogParameter(local, value);
+      changedNode(branchWord + kLogOffsetNode);
+      break;
+    case kBlackGamma:
+      branch->setTonemapParam(value, paramValue(branchWord + kKnee));
+      changedNode(branchWord + kToneMapNode);
+      break;
+    case kKnee:
+      branch->setTonemapParam(paramValue(branchWord + kBlackGamma), value);
+      changedNode(branchWord + kToneMapNode);
+      break;
+    case kSaturation:
+      branch->setSaturation(value);
+      changedNode(branchWord + kColorSpaceNode);
+      break;
+    default:
+      branch->setVideoParameter(local, value);
+      changedNode(branchWord + kGammaNode);
+      break;
+  }
+}
+
+void KestaImageCore::handleModeChanged(PipelineMode& mode) {
+  unsigned int local = mode.id, branchWord = 0;
+  splitId(local, branchWord);
+  KestaProcessBranch* branch = findBranch(branchWord);
+  if (branch == nullptr) throwUnknownId(KVR_HERE, "Unknown mode ", mode.id);
+  const unsigned int toneMap = branchWord + kToneMapNode;
+  const unsigned int colorSpace = branchWord + kColorSpaceNode;
+  const unsigned int gamma = branchWord + kGammaNode;
+  const bool on = mode.value;
+  switch (local) {
+    case kVideoMode:
+      branch->setVideoMode(on);
+      changedNode(toneMap, !on);
+      changedNode(colorSpace, !on);
+      changedNode(gamma, !on);
+      break;
+    case kP3Output:
+      branch->setP3Output(on);
+      changedNode(colorSpace);
+      changedNode(gamma);
+      break;
+    case kFalseColorMode: {
+      branch->setFalseColorMode(on);
+      const bool bypassed = branch->isVideoMode() ? false : !on;
+      changedNode(colorSpace, bypassed);
+      changedNode(gamma, bypassed);
+      break;
+    }
+    case kPlaybackMode: {
+      branch->setPlaybackMode(on);
+      changedNode(toneMap, !branch->isVideoMode());
+      const bool bypassed = branch->isVideoMode() ? false : !branch->isFalseColorMode();
+      changedNode(colorSpace, bypassed);
+      changedNode(gamma, bypassed);
+      break;
+    }
+    default:
+      throw KvrSignal(kUnknownId, KVR_HERE, "Unknown mode");
+  }
+}
+
+}  // namespace Kalvora
