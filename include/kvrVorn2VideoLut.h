@@ -69,7 +69,10 @@ private:
   // Chroma of the HDR path after the blue highlight compression.
   void compressHdrChroma(double cb, double cr, double cmag, double v, double& outCb,
                          double& outCr) const;
-  double blueCompressionAngle() const;
+  // The constants of the HDR paths that depend only on the diffuse white or
+  // only on the peak white, computed when those change instead of per sample.
+  void updateBlueRotation();
+  void updatePeakWhiteConstants();
   // Keeps a PQ output between the black level and peak white.
   double limitPq(double x) const;
   void convertPqToHlg(double& r, double& g, double& b) const;
@@ -94,6 +97,12 @@ private:
   // The registry entries that target selection compares with and converts
   // from; the default target is its Rec.1886 entry.
   ColorSpaces registry_;
+  bool hasBlueRotation_;    // the diffuse white has a blue compression angle
+  double cosBlueRotation_;  // cosine and sine of that angle
+  double sinBlueRotation_;
+  double pqBlack_;      // PQ signal of the black level
+  double pqPeak_;       // PQ signal of peak white
+  double hlgExponent_;  // (1 - gamma) / gamma of the HLG system gamma
 };
 
 }  // namespace Kalvora

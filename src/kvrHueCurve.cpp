@@ -40,9 +40,10 @@ void HueCurve::reset() {
 void HueCurve::setSaturation(Hue hue, double saturation) {
   if (!(kMinParamValue <= saturation && saturation <= kMaxParamValue))
     throw KvrSignal(kIllegalValue, "src/kvrHueCurve:66 ERROR", "Illegal value for hue satureation");
-  // The wrapped copy of the first knot is not a hue of its own.
+  // The wrapped copy of the first knot is not a hue of its own. Every other
+  // index is rejected exactly as the spline's own knot check would do it.
   if (!(Green <= hue && hue <= Yellow))
-    throw KvrSignal(kIllegalIndex, KVR_HERE, "illegal knot index");
+    throw KvrSignal(kIllegalIndex, "src/kvrMath:170 ERROR", "illegal knot index");
   spline_.setY(hue, saturation, true);
   if (hue == Green) spline_.setY(kWrappedKnot, saturation, true);
 }

@@ -343,8 +343,8 @@ void KestaImageCore::do_getRgbGainOffset(unsigned int id, RgbGainOffset& gainOff
   unsigned int local = id, branch = 0;
   splitId(local, branch);
   if (local != kLogOffsetNode) return;  // a node without gains or offsets
-  if (findBranch(branch) == nullptr) throwUnknownId(KVR_HERE, "Unknown node ", id);
-  // All three are looked up before the record is touched.
+  // All three are looked up before the record is touched; a branch the core
+  // does not have has no offset parameters.
   double offset[3];
   for (unsigned int c = 0; c < 3; ++c) offset[c] = paramValue(branch + kLogOffsetRed + c);
   for (int c = 0; c < 3; ++c) gainOffset.offset[c] = offset[c];

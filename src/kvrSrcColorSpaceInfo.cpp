@@ -1,5 +1,6 @@
 #include "kvrSrcColorSpaceInfo.h"
 
+#include <cfloat>
 #include <cmath>
 #include <cstring>
 
@@ -44,6 +45,15 @@ void cat02Adaptation(const Chromaticity& src, const Chromaticity& dst, double (&
   invMat(gCat02Mat, catInv, ok);
   mulRgbMat(catInv, d, scaled);
   mulRgbMat(scaled, gCat02Mat, a);
+}
+
+// e rounded half away from zero at the scale, through single precision. A
+// product beyond the float range has no decimals left to round (and must not
+// be narrowed to float): e stays as it is.
+double roundToDecimals(double e, double scale) {
+  const double scaled = e * scale;
+  if (!(std::fabs(scaled) <= static_cast<double>(FLT_MAX))) return e;
+  return kvrRoundf(static_cast<float>(scaled)) / scale;
 }
 
 }  // namespace
@@ -149,7 +159,7 @@ void SrcColorSpaceInfo::getYPbPrMatrix(double (&m)[9], int digits) const {
 
   double scale = 1.0;
   for (int i = 0; i < digits; ++i) scale *= 10.0;
-  for (double& e : m) e = kvrRoundf(static_cast<float>(e * scale)) / scale;
+  for (double& e : m) e = roundToDecimals(e, scale);
   // Let the rounded luma row still sum to exactly 1.
   m[1] = (1.0 - ((m[0] + m[1]) + m[2])) + m[1];
 }

@@ -83,6 +83,8 @@ Vorn2VideoLut::Vorn2VideoLut(Vorn2ImageCore* core)
   saturationBoost_ = 1.0 + toneMap_.getContrastIncrease() / 3.0;
   setTargetColorSpace(registry_.forId(Rec1886));
   initDesatSpline();
+  updateBlueRotation();
+  updatePeakWhiteConstants();
 }
 
 // ---- settings ---------------------------------------------------------------
@@ -113,13 +115,17 @@ void Vorn2VideoLut::setPedestal(double value, Channel k) {
   videoCurves_[k].setPedestal(value);
 }
 
+// The derived constants follow the stored value at once: the curves below
+// may reject the value after it has been stored.
 void Vorn2VideoLut::setDiffuseWhite(double w) {
   diffuseWhite_ = w;
+  updateBlueRotation();
   lumaCurve_.setDiffuseWhite(w);
 }
 
 void Vorn2VideoLut::setPeakWhite(double p) {
   peakWhite_ = p;
+  updatePeakWhiteConstants();
   chromaLumaCurve_.setPeakWhite(p);
   lumaCurve_.setPeakWhite(p);
 }
@@ -232,7 +238,7 @@ void Vorn2VideoLut::transform_hdr(double r, double g, double b, double& outR, do
 
 void Vorn2VideoLut::compressHdrChroma(double cb, double cr, double cmag, double v, double& outCb,
                                       double& outCr) const {
-  const double theta = blueCompressionAngle();
+  if (!hasBlueRotation_) throw KvrSignal(kIllegalValue, KVR_HERE, "Illegal value");
   const double q1 = chromaCurve_.getChroma(std::sqrt(cmag));
   const double q2 = chromaLumaCurve_.getChroma(v);
   const double m = q1 * q1 * q2;
@@ -240,10 +246,8 @@ void Vorn2VideoLut::compressHdrChroma(double cb, double cr, double cmag, double 
   const double a = m * std::cos(hue);
   const double b = m * std::sin(hue);
 
-  // Compress along the blue direction only: rotate it onto the first axis,
-  // limit that component, rotate back.
-  const double c = std::cos(theta);
-  const double s = std::sin(theta);
+  const double c = cosBlueRotation_;
+  const double s = sinBlueRotation_;
   const double u = a * c + b * s;
   const double w = b * c - a * s;
   const double uc = desatSpline_.transform(u);
@@ -251,27 +255,34 @@ void Vorn2VideoLut::compressHdrChroma(double cb, double cr, double cmag, double 
   outCr = w * c + uc * s;
 }
 
-double Vorn2VideoLut::blueCompressionAngle() const {
-  if (diffuseWhite_ == 100.0) return sHueRotationForBlueCompression_w100 - 0.5;
-  if (diffuseWhite_ == 200.0) return sHueRotationForBlueCompression_w200 - 0.5;
-  throw KvrSignal(kIllegalValue, KVR_HERE, "Illegal value");
+void Vorn2VideoLut::updateBlueRotation() {
+  hasBlueRotation_ = diffuseWhite_ == 100.0 || diffuseWhite_ == 200.0;
+  if (!hasBlueRotation_) return;
+  const double theta = (diffuseWhite_ == 100.0 ? sHueRotationForBlueCompression_w100
+                                               : sHueRotationForBlueCompression_w200) -
+                       0.5;
+  cosBlueRotation_ = std::cos(theta);
+  sinBlueRotation_ = std::sin(theta);
+}
+
+void Vorn2VideoLut::updatePeakWhiteConstants() {
+  pqBlack_ = pq_.inverse(sBlackLevel / kPqNits);
+  pqPeak_ = pq_.inverse(peakWhite_ / kPqNits);
+  const double gamma = 1.2 + 0.42 * std::log10(peakWhite_ / 1000.0);
+  hlgExponent_ = (1.0 - gamma) / gamma;
 }
 
 double Vorn2VideoLut::limitPq(double x) const {
-  const double lo = pq_.inverse(sBlackLevel / kPqNits);
-  const double hi = pq_.inverse(peakWhite_ / kPqNits);
-  if (x < lo) return lo;
-  return x > hi ? hi : x;
+  if (x < pqBlack_) return pqBlack_;
+  return x > pqPeak_ ? pqPeak_ : x;
 }
 
 void Vorn2VideoLut::convertPqToHlg(double& r, double& g, double& b) const {
   double* channels[3] = {&r, &g, &b};
   for (double* x : channels) *x = pq_.transform(*x) * kPqNits / peakWhite_;
 
-  // Undo the HLG system gamma of the display at this peak white.
-  const double gamma = 1.2 + 0.42 * std::log10(peakWhite_ / 1000.0);
   const double ys = 0.2627 * r + 0.678 * g + 0.0593 * b;
-  const double k = std::pow(ys, (1.0 - gamma) / gamma);
+  const double k = std::pow(ys, hlgExponent_);
   for (double* x : channels) {
     *x *= k;
     *x = *x < 0.0 ? 0.0 : *x * 12.0;

@@ -104,6 +104,7 @@ TEST(HueCurve, UnknownHueIsRejected) {
       ADD_FAILURE() << "hue " << hue << " accepted";
     } catch (const KvrSignal& signal) {
       EXPECT_EQ(signal.code(), kIllegalIndex);
+      EXPECT_STREQ(signal.where(), "src/kvrMath:170 ERROR");
       EXPECT_STREQ(signal.what(), "illegal knot index");
     }
   }

@@ -333,7 +333,7 @@ TEST_F(IdTest, BranchesTheCoreDoesNotHaveAreUnknownIds) {
   EXPECT_EQ(single.getMatrix(kB1 + 9, matrix), kUnknownId);
   EXPECT_EQ(lastReport(), "Unknown matrix node");
   EXPECT_EQ(single.getRgbGainOffset(kB1 + 7, record), kUnknownId);
-  EXPECT_EQ(lastReport(), "Unknown node 1000007");
+  EXPECT_EQ(lastReport(), "Unknown parameter 1000bb9");
   EXPECT_EQ(single.setUserLut(kB1 + 8, user, 2, 1023), kUnknownId);
   EXPECT_EQ(lastReport(), "Unknown lut node");
   EXPECT_EQ(single.resetUserLut(kB2 + 8), kUnknownId);

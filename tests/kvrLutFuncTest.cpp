@@ -1,5 +1,3 @@
-#include "kvrLutFunc.h"
-
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -7,6 +5,8 @@
 #include <cmath>
 #include <limits>
 #include <vector>
+
+#include "kvrLutFunc.h"
 
 using namespace Kalvora;
 
@@ -326,7 +326,7 @@ TEST(HalfGrid, OddDifferencesTruncateTowardTheLowerNeighbour) {
   class Falling : public LutFunc3D {
   public:
     void transform(double, double, double b, double& r, double& g, double& bl) const override {
-      r = b * 3.0 / 65535.0;   // 0 -> 3: difference +3 rounds down to 1
+      r = b * 3.0 / 65535.0;  // 0 -> 3: difference +3 rounds down to 1
       g = 0.0;
       bl = 1.0 - b * 3.0 / 65535.0;  // 65535 -> 65532: difference -3 rounds up to -1
     }
@@ -353,9 +353,48 @@ TEST(HalfGrid, LargerOddGridsMatchEvaluationAtEvenPoints) {
           EXPECT_NEAR(half[k], full[k], 1);  // coarse positions are accumulated on their own grid
         }
   // A face centre (4, 5, 5) comes from (4, 4, 4) and (4, 6, 6).
-  auto at = [&](int r, int g, int b, int c) { return int(half[(r * n + g) * n + b + c * samples]); };
+  auto at = [&](int r, int g, int b, int c) {
+    return int(half[(r * n + g) * n + b + c * samples]);
+  };
   for (int c = 0; c < 3; ++c)
     EXPECT_EQ(at(4, 5, 5, c), at(4, 4, 4, c) + (at(4, 6, 6, c) - at(4, 4, 4, c)) / 2);
+}
+
+TEST(HalfGrid, EveryMidpointFollowsTheRuleForLargeGrids) {
+  // Rough codes (large rises and falls between coarse points) so that every
+  // truncation direction shows up; each filled point is checked against the
+  // midpoint rule applied to that point alone.
+  class Rough : public LutFunc3D {
+  public:
+    void transform(double r, double g, double b, double& outR, double& outG,
+                   double& outB) const override {
+      outR = std::fmod(r * 7.31 + g * 3.17 + b * 11.7, 1.0);
+      outG = std::fmod(std::sin(40.0 * r * g) + 1.0 + b, 1.0);
+      outB = 1.0 - std::fmod(b * 13.1 + r * g * 5.3, 1.0);
+    }
+  } rough;
+  for (int n : {5, 33, 65})
+    for (LutOrder order : {kLutInterleaved, kLutPlanar}) {
+      const long samples = long(n) * n * n;
+      std::vector<unsigned short> t(3 * samples);
+      rough.getTable(n, t.data(), order, 65535, true);
+      auto at = [&](int r, int g, int b, int c) {
+        return int(t[tableIndex(order, (long(r) * n + g) * n + b, c, samples)]);
+      };
+      int mismatches = 0;
+      for (int r = 0; r < n; ++r)
+        for (int g = 0; g < n; ++g)
+          for (int b = 0; b < n; ++b) {
+            const int dr = r & 1, dg = g & 1, db = b & 1;
+            if ((dr | dg | db) == 0) continue;
+            for (int c = 0; c < 3; ++c) {
+              const int lo = at(r - dr, g - dg, b - db, c), hi = at(r + dr, g + dg, b + db, c);
+              if (at(r, g, b, c) != lo + (hi - lo) / 2 && ++mismatches < 5)
+                ADD_FAILURE() << "n " << n << " order " << order << " point (" << r << ", " << g
+                              << ", " << b << ") channel " << c;
+            }
+          }
+    }
 }
 
 TEST(HalfGrid, EvenSizeEvaluatesTheFullGrid) {

@@ -113,6 +113,19 @@ TEST(YPbPrMatrix, RoundsToNearestAtOneDigit) {
   expectRow(m, 2, 0.5, -0.5, 0.0);  // -0.454 and -0.0458
 }
 
+TEST(YPbPrMatrix, DigitsBeyondSinglePrecisionLeaveTheCoefficients) {
+  // Products beyond the float range are not rounded (nor narrowed to inf);
+  // at 39 digits they still fit and only lose double precision.
+  double plain[9], m[9];
+  rec709().getYPbPrMatrix(plain, 0);
+  rec709().getYPbPrMatrix(m, 39);
+  for (int i = 0; i < 9; ++i) EXPECT_NEAR(m[i], plain[i], 1e-7) << i;
+  for (int digits : {40, 400}) {
+    rec709().getYPbPrMatrix(m, digits);
+    for (int i = 0; i < 9; ++i) EXPECT_NEAR(m[i], plain[i], 1e-15) << digits << " " << i;
+  }
+}
+
 TEST(GamutSize, AreaOfThePrimariesTriangle) {
   EXPECT_NEAR(rec709().gamutSize(),
               0.5 * std::fabs((0.33 - 0.06) * (0.64 - 0.3) - (0.64 - 0.15) * (0.33 - 0.6)), 1e-17);
