@@ -19,7 +19,7 @@ public:
   // The seven numbers that define the encoding.
   struct Param {
     Param() = default;
-    Param(double nominalSpeed, double blackSignal, double midGray, double encodingGain,
+    constexpr Param(double nominalSpeed, double blackSignal, double midGray, double encodingGain,
           double encodingOffset, double encodingBlack, double cutPoint)
         : nominalSpeed(nominalSpeed),
           blackSignal(blackSignal),

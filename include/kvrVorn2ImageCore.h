@@ -1,0 +1,147 @@
+// Vorn2ImageCore, the abstract image core for look and 3-D LUT work: samples
+// the 3-D colour function of a node into a caller buffer, installs a user
+// 3-D LUT and keeps the normalisation in step, decimates a 33-point LUT to 17
+// points, byte-swaps LUT buffers, re-targets a LUT to Rec.1886, extracts the
+// neutral-axis curve of a LUT and inverts a video level back to a log code.
+//
+// 3-D LUT sample layout of every buffer that crosses the interface: n grid
+// points per axis, grid coordinate i standing for i / (n - 1); point
+// (r, g, b) has index p = (r * n + g) * n + b, red slowest and blue fastest.
+// Interleaved buffers hold the outputs of p at 3p, 3p + 1, 3p + 2; planar
+// buffers (any non-zero LutOrder) at p, n^3 + p, 2n^3 + p. A buffer holds
+// 3 n^3 values. 16-bit codes store clamp(x, 0, 1) * maxValue + 0.5
+// truncated and read back as code / maxValue, in the host's byte order.
+#pragma once
+
+#include <memory>
+
+#include "kvrColorSpaces.h"
+#include "kvrElvexView.h"
+#include "kvrKalvora.h"
+#include "kvrKestaLegacyView.h"
+#include "kvrVorn2ColorLuts.h"
+
+namespace Kalvora {
+
+class Vorn2ImageCore : public Kalvora {
+public:
+  // Pipeline ids this core serves.
+  static constexpr unsigned int kUserLutNode = 10;
+  static constexpr unsigned int kNormalizationNode = 11;
+  static constexpr unsigned int kWhiteBalanceNode = 2;
+  static constexpr unsigned int kNormalizationGainParam = 6001;
+  static constexpr unsigned int kNormalizationOffsetParam = 6002;
+  static constexpr unsigned int kGainRedParam = 2004;
+  static constexpr unsigned int kGainBlueParam = 2005;
+  // Mesh sizes of the decimation.
+  static constexpr int kLargeMeshPoints = 33;
+  static constexpr int kSmallMeshPoints = 17;
+
+  // Never fails: a failure is reported and leaves the core not good.
+  Vorn2ImageCore(int configuration, PipelineType type, Elvex::Param const& elvexParam);
+  ~Vorn2ImageCore() override;
+
+  // ---- Colour spaces ----------------------------------------------------------
+
+  // The registry entry; null for an id outside 0..7.
+  const DisplayColorSpace* getColorSpaceInfo(ColorSpace id) const;
+  const DisplayColorSpace* getTargetColorSpace() const { return target_; }
+  // Whether the current target is the registry entry id.
+  bool isTargetColorSpace(ColorSpace id) const;
+  // Makes target the current target unless it names the current one; the
+  // look follows it and node 10 and the normalisation are refreshed.
+  void setTargetColorSpace(DisplayColorSpace const* target);
+
+  // ---- 3-D LUTs -----------------------------------------------------------------
+
+  // Samples the function of a 3-D LUT node; out holds 3 n^3 values. The
+  // 16-bit form with halfGrid evaluates every other grid point and fills the
+  // rest with integer midpoints (an even mesh is evaluated in full).
+  ErrorCode get3dLut(unsigned int nodeId, int meshPoints, double* out, LutOrder order) const;
+  ErrorCode get3dLut(unsigned int nodeId, int meshPoints, unsigned short* out, LutOrder order,
+                     int maxValue, bool halfGrid) const;
+
+  bool hasUser3dLut() const;
+  // Installs a user 3-D LUT on node 10. The samples are referenced, not
+  // copied: they must stay valid and unchanged while installed. A mesh
+  // outside 2..65 points, a null buffer or a full-scale value that is not
+  // positive is refused with kIllegalValue and installs nothing.
+  ErrorCode setUser3dLut(unsigned int nodeId, int meshPoints, unsigned short const* data,
+                         LutOrder order, int maxValue);
+  ErrorCode resetUser3dLut(unsigned int nodeId);
+  ErrorCode getUser3dLutParam(int& maxValue, int& meshPoints, LutOrder& order) const;
+
+  // Takes every other point of a 33-point LUT into a 17-point LUT of the
+  // same order; out holds 3 * 17^3 values and must not overlap in.
+  ErrorCode getSmall3dLut(int meshPoints, unsigned short* in, LutOrder order,
+                          unsigned short* out) const;
+  // Exchanges the two bytes of each of the 3 n^3 values; in and out may be
+  // the same buffer.
+  static ErrorCode swap3DLutEndianess(int meshPoints, unsigned short const* in,
+                                      unsigned short* out);
+  // Converts a LUT for the current target into one for Rec.1886 (a plain
+  // copy when the target is Rec.1886); in and out may be the same buffer.
+  ErrorCode convert3dLut2Rec709(int meshPoints, unsigned short* in, LutOrder order, int maxValue,
+                                unsigned short* out);
+  // Samples the luma of the LUT's neutral axis into count codes. Always
+  // returns kNoError; without a LUT or outputs nothing is written.
+  ErrorCode getGrayScaleTransform(int meshPoints, unsigned short const* lut, LutOrder order,
+                                  int lutMaxValue, int count, unsigned short* out,
+                                  int outMaxValue) const;
+  // Inverts a video level through the normalisation, a table of count
+  // increasing codes (entry k standing for k / (count - 1)) and the green
+  // CDL. Fails with kIllegalValue for a missing or empty table.
+  ErrorCode convertVideo2Elvex(double video, int count, unsigned short const* table, int maxValue,
+                               double& elvex);
+
+  // ---- Look state ---------------------------------------------------------------
+  // These throw KvrSignal on failure.
+
+  // Recomputes normalisation gain and offset (parameters 6001 and 6002),
+  // flags node 11 as identity when they are neutral and refreshes the
+  // legacy view.
+  void updateNormalization();
+  // Rebuilds the grey-scale curve from the look's neutral axis.
+  virtual void updateGammaLut();
+  const LutFunc* getGrayScaleCurve() const { return grayScaleCurve_; }
+
+  const KestaLegacyView& getLegacyView() const { return *legacyView_; }
+  const ElvexView& getLogView() const { return *logView_; }
+
+  // ---- White balance ------------------------------------------------------------
+
+  // Stores the gains of the colour temperature and tint in parameters 2004
+  // and 2005 and the temperature in 2001 and 2002, without change handling.
+  void updateColorTempAndTint(double cct, double tint);
+
+protected:
+  LutFunc3D const* do_exportLut(unsigned int id) override;
+  // Node 11: the normalisation gain and offset on all channels; node 2:
+  // the white-balance gains; any other node is left unchanged.
+  void do_getRgbGainOffset(unsigned int id, RgbGainOffset& gainOffset) override;
+  void handleParamChanged(PipelineParameter&, double) override {}
+  // Derives the white-balance gains of the new configuration from the
+  // colour temperature and tint (parameters 2002 and 2003).
+  void handleOpticalConfigChanged(int index) override;
+
+  // Hands a new target to everything that renders for it.
+  virtual void do_handleTargetColorSpaceChanged();
+  // The function of a 3-D LUT node; throws kUnknownId "Unknown 3dlut node".
+  virtual LutFunc3D const* do_get3dLut(unsigned int nodeId) const;
+  virtual void updateExposureIndex(double ei);
+  virtual void setDefaultBranchParam() = 0;
+
+  Vorn2ColorLuts& getColorLuts() const { return *colorLuts_; }
+
+private:
+  void checkUserLutNode(unsigned int nodeId) const;
+
+  std::unique_ptr<ColorSpaces> registry_;
+  std::unique_ptr<KestaLegacyView> legacyView_;
+  std::unique_ptr<ElvexView> logView_;
+  const DisplayColorSpace* target_ = nullptr;  // a registry entry; not owned
+  std::unique_ptr<Vorn2ColorLuts> colorLuts_;
+  const LutFunc* grayScaleCurve_ = nullptr;  // owned by the colour LUT set
+};
+
+}  // namespace Kalvora

@@ -1,0 +1,312 @@
+#include "kvrVorn2ImageCore.h"
+
+#include <algorithm>
+#include <cstdio>
+
+#include "kvrError.h"
+
+#define KVR_SOURCE "src/kvrVorn2ImageCore"
+
+namespace Kalvora {
+
+namespace {
+
+constexpr unsigned int kCctParam = 2001;
+constexpr unsigned int kCctDerivedParam = 2002;
+constexpr unsigned int kTintParam = 2003;
+constexpr unsigned int kColorMatrixNode = 3;
+
+long cube(int n) { return long(n) * n * n; }
+
+// Full-scale values a 16-bit code can represent without wrapping.
+void checkMaxValue(const char* where, int maxValue) {
+  if (!(1 <= maxValue && maxValue <= 65535)) {
+    char message[64];
+    std::snprintf(message, sizeof message, "illegal full-scale value: %d", maxValue);
+    throw KvrSignal(kIllegalValue, where, message);
+  }
+}
+
+}  // namespace
+
+// ---- Construction ---------------------------------------------------------------
+
+Vorn2ImageCore::Vorn2ImageCore(int configuration, PipelineType type, Elvex::Param const& elvexParam)
+    : Kalvora(configuration, type, elvexParam) {
+  try {
+    registry_.reset(new ColorSpaces());
+    legacyView_.reset(new KestaLegacyView());
+    logView_.reset(new ElvexView());
+    target_ = registry_->forId(Rec1886);
+    colorLuts_.reset(new Vorn2ColorLuts(getElvexParam(), this));
+    colorLuts_->setTargetColorSpace(target_);
+    grayScaleCurve_ = colorLuts_->getGrayScaleCurve();
+  } catch (...) {
+    KvrError(KVR_HERE, "initialization of Vorn2ImageCore failed");
+    initState(false);
+  }
+}
+
+Vorn2ImageCore::~Vorn2ImageCore() {
+  colorLuts_.reset();
+  registry_.reset();
+  legacyView_.reset();
+  logView_.reset();
+}
+
+// ---- Colour spaces ------------------------------------------------------------------
+
+const DisplayColorSpace* Vorn2ImageCore::getColorSpaceInfo(ColorSpace id) const {
+  return registry_->forId(id);
+}
+
+bool Vorn2ImageCore::isTargetColorSpace(ColorSpace id) const {
+  const DisplayColorSpace* entry = getColorSpaceInfo(id);
+  return entry != nullptr && target_ != nullptr && target_->isColorSpace(entry->getName(), 0);
+}
+
+void Vorn2ImageCore::setTargetColorSpace(DisplayColorSpace const* target) {
+  if (target == nullptr || target_->isColorSpace(target->getName(), 0)) return;
+  target_ = target;
+  do_handleTargetColorSpaceChanged();
+  changedNode(kUserLutNode);
+  updateNormalization();
+  updateGammaLut();
+}
+
+void Vorn2ImageCore::do_handleTargetColorSpaceChanged() {
+  colorLuts_->setTargetColorSpace(target_);
+}
+
+// ---- 3-D LUTs ---------------------------------------------------------------------------
+
+LutFunc3D const* Vorn2ImageCore::do_get3dLut(unsigned int nodeId) const {
+  return colorLuts_->getVideoRenderLut(nodeId);
+}
+
+LutFunc3D const* Vorn2ImageCore::do_exportLut(unsigned int id) {
+  return colorLuts_->getVideoRenderLut(id);
+}
+
+ErrorCode Vorn2ImageCore::get3dLut(unsigned int nodeId, int meshPoints, double* out,
+                                   LutOrder order) const {
+  return kvrBoundary(KVR_HERE, [&] {
+    needNode(nodeId, kNode3dLut);
+    do_get3dLut(nodeId)->getTable(meshPoints, out, order);
+    return kNoError;
+  });
+}
+
+ErrorCode Vorn2ImageCore::get3dLut(unsigned int nodeId, int meshPoints, unsigned short* out,
+                                   LutOrder order, int maxValue, bool halfGrid) const {
+  return kvrBoundary(KVR_HERE, [&] {
+    needNode(nodeId, kNode3dLut);
+    do_get3dLut(nodeId)->getTable(meshPoints, out, order, maxValue, halfGrid);
+    return kNoError;
+  });
+}
+
+bool Vorn2ImageCore::hasUser3dLut() const { return colorLuts_->hasUser3dLut(); }
+
+void Vorn2ImageCore::checkUserLutNode(unsigned int nodeId) const {
+  needNode(nodeId, kNode3dLut);
+  if (nodeId != kUserLutNode) throw KvrSignal(kUnknownId, KVR_HERE, "Unknown 3dlut node");
+}
+
+ErrorCode Vorn2ImageCore::setUser3dLut(unsigned int nodeId, int meshPoints,
+                                       unsigned short const* data, LutOrder order, int maxValue) {
+  return kvrBoundary(KVR_HERE, [&] {
+    checkUserLutNode(nodeId);
+    colorLuts_->setUser3dLut(meshPoints, data, order, maxValue);
+    updateNormalization();
+    changedNode(kUserLutNode);
+    updateGammaLut();
+    return kNoError;
+  });
+}
+
+ErrorCode Vorn2ImageCore::resetUser3dLut(unsigned int nodeId) {
+  return kvrBoundary(KVR_HERE, [&] {
+    checkUserLutNode(nodeId);
+    colorLuts_->resetUser3dLut();
+    updateNormalization();
+    changedNode(kUserLutNode);
+    updateGammaLut();
+    return kNoError;
+  });
+}
+
+ErrorCode Vorn2ImageCore::getUser3dLutParam(int& maxValue, int& meshPoints, LutOrder& order) const {
+  colorLuts_->getUser3dLutParam(maxValue, meshPoints, order);
+  return kNoError;
+}
+
+ErrorCode Vorn2ImageCore::getSmall3dLut(int meshPoints, unsigned short* in, LutOrder order,
+                                        unsigned short* out) const {
+  return kvrBoundary(KVR_HERE, [&] {
+    if (meshPoints != kLargeMeshPoints)
+      throw KvrSignal(kIllegalValue, KVR_HERE, "illegal value for number of mesh points");
+    const long inSamples = cube(kLargeMeshPoints);
+    const long outSamples = cube(kSmallMeshPoints);
+    long k = 0;
+    for (int r = 0; r < kSmallMeshPoints; ++r)
+      for (int g = 0; g < kSmallMeshPoints; ++g)
+        for (int b = 0; b < kSmallMeshPoints; ++b, ++k) {
+          const long p = (long(2 * r) * kLargeMeshPoints + 2 * g) * kLargeMeshPoints + 2 * b;
+          for (int c = 0; c < 3; ++c)
+            out[tableIndex(order, k, c, outSamples)] = in[tableIndex(order, p, c, inSamples)];
+        }
+    return kNoError;
+  });
+}
+
+ErrorCode Vorn2ImageCore::swap3DLutEndianess(int meshPoints, unsigned short const* in,
+                                             unsigned short* out) {
+  if (meshPoints <= 0) return kNoError;
+  const long count = 3 * cube(meshPoints);
+  for (long i = 0; i < count; ++i) {
+    const unsigned short value = in[i];
+    out[i] = static_cast<unsigned short>((value >> 8) | (value << 8));
+  }
+  return kNoError;
+}
+
+ErrorCode Vorn2ImageCore::convert3dLut2Rec709(int meshPoints, unsigned short* in, LutOrder order,
+                                              int maxValue, unsigned short* out) {
+  return kvrBoundary(KVR_HERE, [&] {
+    checkMaxValue(KVR_HERE, maxValue);
+    if (meshPoints <= 0) return kNoError;
+    const long samples = cube(meshPoints);
+    if (isTargetColorSpace(Rec1886)) {
+      if (in != out) std::copy(in, in + 3 * samples, out);
+      return kNoError;
+    }
+    ColorConversionFunc conversion(target_, getColorSpaceInfo(Rec1886));
+    conversion.init(false);
+    const double scale = maxValue;
+    for (long p = 0; p < samples; ++p) {
+      double rgb[3];
+      for (int c = 0; c < 3; ++c) rgb[c] = in[tableIndex(order, p, c, samples)] / scale;
+      conversion.transform(rgb[0], rgb[1], rgb[2], rgb[0], rgb[1], rgb[2]);
+      for (int c = 0; c < 3; ++c)
+        out[tableIndex(order, p, c, samples)] = toCode16(rgb[c], maxValue);
+    }
+    return kNoError;
+  });
+}
+
+ErrorCode Vorn2ImageCore::getGrayScaleTransform(int meshPoints, unsigned short const* lut,
+                                                LutOrder order, int lutMaxValue, int count,
+                                                unsigned short* out, int outMaxValue) const {
+  if (count < 1 || meshPoints < 1 || lut == nullptr || out == nullptr) return kNoError;
+  const long samples = cube(meshPoints);
+  auto luma = [&](int k) {
+    const long p = (long(k) * meshPoints + k) * meshPoints + k;
+    double y = 0.0;
+    for (int c = 0; c < 3; ++c)
+      y += gLumaFactors[c] * (lut[tableIndex(order, p, c, samples)] / double(lutMaxValue));
+    return y;
+  };
+  const int last = meshPoints - 1;
+  const double step = 1.0 / (count - 1);
+  double fraction = 0.0;
+  for (int j = 0; j < count; ++j, fraction += step) {
+    const double x = fraction * last;
+    // The accumulated fraction may overshoot 1 by rounding.
+    const int k = std::min(static_cast<int>(x), last);
+    const double f = x - k;
+    const double value = k == last ? luma(k) : luma(k + 1) * f + luma(k) * (1.0 - f);
+    out[j] = toCode16(value, outMaxValue);
+  }
+  return kNoError;
+}
+
+ErrorCode Vorn2ImageCore::convertVideo2Elvex(double video, int count, unsigned short const* table,
+                                             int maxValue, double& elvex) {
+  return kvrBoundary(KVR_HERE, [&] {
+    if (table == nullptr || count < 1)
+      throw KvrSignal(kIllegalValue, KVR_HERE, "illegal table for video conversion");
+    elvex = 0.0;
+    colorLuts_->reverseNormalization(video, elvex);
+    const double x = maxValue * elvex;
+    double value = elvex;
+    if (table[0] >= x) {
+      // Exactly the first entry is position 0 as well.
+      value = 0.0;
+    } else if (x > table[count - 1]) {
+      value = 1.0;
+    } else {
+      // The first bracket decides, so a table that is not increasing is
+      // still read within its bounds only. A NaN level finds none.
+      for (int k = 0; k + 1 < count; ++k) {
+        if (table[k] < x && x <= table[k + 1]) {
+          const double w = (x - table[k]) / (table[k + 1] - table[k]);
+          value = (k + w) / (count - 1);
+          break;
+        }
+      }
+    }
+    colorLuts_->reverseCDL(value, elvex);
+    return kNoError;
+  });
+}
+
+// ---- Look state -----------------------------------------------------------------------
+
+void Vorn2ImageCore::updateNormalization() {
+  double gain = 1.0;
+  double offset = 0.0;
+  colorLuts_->updateNormalization(gain, offset);
+  needParameter(kNormalizationGainParam)->value = gain;
+  needParameter(kNormalizationOffsetParam)->value = offset;
+  changedNode(kNormalizationNode, gain == 1.0 && offset == 0.0);
+  const Elvex& elvex = colorLuts_->getElvex();
+  legacyView_->updateNormalization(elvex.getElvexParam().encodingBlack,
+                                   std::min(elvex.getMaxValue(), 1.0));
+}
+
+void Vorn2ImageCore::updateGammaLut() { grayScaleCurve_ = colorLuts_->getGrayScaleCurve(); }
+
+void Vorn2ImageCore::updateExposureIndex(double ei) { colorLuts_->updateExposureIndex(ei); }
+
+void Vorn2ImageCore::do_getRgbGainOffset(unsigned int id, RgbGainOffset& gainOffset) {
+  if (id == kNormalizationNode) {
+    const double gain = needParameter(kNormalizationGainParam)->value;
+    const double offset = needParameter(kNormalizationOffsetParam)->value;
+    for (int c = 0; c < 3; ++c) {
+      gainOffset.gain[c] = gain;
+      gainOffset.offset[c] = offset;
+    }
+  } else if (id == kWhiteBalanceNode) {
+    updateParam(kGainRedParam);
+    updateParam(kGainBlueParam);
+    gainOffset.gain[0] = needParameter(kGainRedParam)->value;
+    gainOffset.gain[1] = 1.0;
+    gainOffset.gain[2] = needParameter(kGainBlueParam)->value;
+  }
+}
+
+// ---- White balance ------------------------------------------------------------------
+
+void Vorn2ImageCore::updateColorTempAndTint(double cct, double tint) {
+  double gainRed = 1.0;
+  double gainBlue = 1.0;
+  getWhiteBlanceGain(cct, tint, gainRed, gainBlue);
+  needParameter(kGainRedParam)->value = gainRed;
+  needParameter(kGainBlueParam)->value = gainBlue;
+  needParameter(kCctDerivedParam)->value = cct;
+  needParameter(kCctParam)->value = cct;
+}
+
+void Vorn2ImageCore::handleOpticalConfigChanged(int) {
+  updateParam(kTintParam);
+  const double cct = needParameter(kCctDerivedParam)->value;
+  const double tint = needParameter(kTintParam)->value;
+  if (cct > 0.0) {
+    updateColorTempAndTint(cct, tint);
+    changedNode(kWhiteBalanceNode);
+  }
+  changedNode(kColorMatrixNode);
+}
+
+}  // namespace Kalvora
