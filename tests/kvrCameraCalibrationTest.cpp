@@ -11,22 +11,14 @@
 #include <vector>
 
 #include "kvrCameraCalibration.h"
+#include "kvrTestSupport.h"
 
 using namespace Kalvora;
 
 namespace {
 
-struct Report {
-  std::string where;
-  std::string message;
-};
-std::vector<Report> gReports;
-
-void recordReport(const char* where, const char* format, va_list args) {
-  char message[2048];
-  std::vsnprintf(message, sizeof message, format, args);
-  gReports.push_back({where != nullptr ? where : "", message});
-}
+using KalvoraTest::Report;
+using KalvoraTest::ReportCapture;
 
 struct FreeRecord {
   void operator()(CameraSystemCalibrationRecord* record) const { std::free(record); }
@@ -37,12 +29,6 @@ const std::string kDataDir = std::string(KALVORA_TEST_DATA_DIR) + "/calibration/
 
 class CalibrationLoader : public ::testing::Test {
 protected:
-  void SetUp() override {
-    gReports.clear();
-    previous_ = setErrorHandler(recordReport);
-  }
-  void TearDown() override { setErrorHandler(previous_); }
-
   Record load(const std::string& path, ErrorCode& code) {
     return Record(loadSystemCalibrationDataText(path.c_str(), code));
   }
@@ -51,25 +37,26 @@ protected:
     ErrorCode code = kNoError;
     Record record = load(kDataDir + name, code);
     EXPECT_EQ(code, kNoError) << name;
-    EXPECT_TRUE(gReports.empty()) << name << ": " << gReports.front().message;
+    EXPECT_TRUE(ReportCapture::reports().empty())
+        << name << ": " << ReportCapture::reports().front().message;
     return record;
   }
 
   // Loads a file that must be rejected; returns the one report made.
   Report loadBad(const std::string& path) {
-    gReports.clear();
+    ReportCapture::reports().clear();
     ErrorCode code = kNoError;
     Record record = load(path, code);
     EXPECT_EQ(record, nullptr) << path;
     EXPECT_EQ(code, kUnknownError) << path;
-    EXPECT_EQ(gReports.size(), 1u) << path;
-    return gReports.empty() ? Report{} : gReports.front();
+    EXPECT_EQ(ReportCapture::reports().size(), 1u) << path;
+    return ReportCapture::reports().empty() ? Report{} : ReportCapture::reports().front();
   }
 
   std::string messageFor(const char* name) { return loadBad(kDataDir + name).message; }
 
 private:
-  ErrorHandler previous_ = nullptr;
+  ReportCapture capture_;
 };
 
 std::time_t localMidnight(int day, int month, int year) {
@@ -176,13 +163,13 @@ TEST_F(CalibrationLoader, MissingFile) {
   EXPECT_EQ(testing::internal::GetCapturedStderr(), "FAILED TO OPEN FILE '" + path + "'\n");
   EXPECT_EQ(report.message, "Error opening file " + path);
 
-  gReports.clear();
+  ReportCapture::reports().clear();
   testing::internal::CaptureStderr();
   ErrorCode code = kNoError;
   EXPECT_EQ(loadSystemCalibrationDataText(nullptr, code), nullptr);
   testing::internal::GetCapturedStderr();
   EXPECT_EQ(code, kUnknownError);
-  EXPECT_EQ(gReports.size(), 1u);
+  EXPECT_EQ(ReportCapture::reports().size(), 1u);
 }
 
 TEST_F(CalibrationLoader, DirectoryIsNotACalibrationFile) { loadBad(kDataDir); }
@@ -198,7 +185,7 @@ TEST_F(CalibrationLoader, EveryFileOfTheCollection) {
       loadBad(entry.path().string());
       ++bad;
     } else if (name.rfind("good_", 0) == 0) {
-      gReports.clear();
+      ReportCapture::reports().clear();
       EXPECT_NE(loadGood(name.c_str()), nullptr) << name;
       ++good;
     }

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "kvrKalvora.h"
+#include "kvrTestSupport.h"
 
 namespace Kalvora {
 namespace {
@@ -236,32 +237,12 @@ CameraUnitCalibrationRecord const& unitRecord(int i) {
 
 // ---- Report capture ------------------------------------------------------------
 
-struct Report {
-  std::string where;
-  std::string message;
-};
-
-std::vector<Report> gReports;
-
-void captureReport(const char* where, const char* format, va_list args) {
-  char text[2048];
-  std::vsnprintf(text, sizeof text, format, args);
-  gReports.push_back({where != nullptr ? where : "", text});
-}
+using KalvoraTest::Report;
+using KalvoraTest::ReportCapture;
 
 class KalvoraTest : public testing::Test {
 protected:
-  void SetUp() override {
-    gReports.clear();
-    previous_ = setErrorHandler(captureReport);
-  }
-  void TearDown() override { setErrorHandler(previous_); }
-
-  static std::vector<std::string> messages() {
-    std::vector<std::string> out;
-    for (const Report& report : gReports) out.push_back(report.message);
-    return out;
-  }
+  static std::vector<std::string> messages() { return ReportCapture::messages(); }
   static std::vector<std::string> none() { return {}; }
   static std::vector<std::string> only(const std::string& message) { return {message}; }
 
@@ -274,7 +255,7 @@ protected:
   TestCore core;
 
 private:
-  ErrorHandler previous_ = nullptr;
+  ReportCapture capture_;
 };
 
 // ---- Construction and lookups ----------------------------------------------------
@@ -429,13 +410,14 @@ TEST_F(KalvoraTest, SetParamAcceptsBoundsAndRejectsOutsideAndNaN) {
   EXPECT_EQ(core.setParam(1001, std::nan("")), kIllegalValue);
   EXPECT_EQ(core.needParameter(1001)->value, 3200.0);
   EXPECT_EQ(core.paramChanges, 2);
-  ASSERT_EQ(gReports.size(), 3u);
-  EXPECT_EQ(gReports[0].message,
+  ASSERT_EQ(ReportCapture::reports().size(), 3u);
+  EXPECT_EQ(ReportCapture::reports()[0].message,
             "parameter value 49.000000 for id 1001 out of range [50.000000, 3200.000000]");
-  EXPECT_EQ(gReports[2].message,
+  EXPECT_EQ(ReportCapture::reports()[2].message,
             "parameter value nan for id 1001 out of range [50.000000, 3200.000000]");
-  EXPECT_EQ(gReports[0].where.rfind("src/kvrKalvora:", 0), 0u);
-  EXPECT_EQ(gReports[0].where.substr(gReports[0].where.size() - 6), " ERROR");
+  EXPECT_EQ(ReportCapture::reports()[0].where.rfind("src/kvrKalvora:", 0), 0u);
+  EXPECT_EQ(ReportCapture::reports()[0].where.substr(ReportCapture::reports()[0].where.size() - 6),
+            " ERROR");
 }
 
 TEST_F(KalvoraTest, SetParamWithStoredValueDoesNothing) {
@@ -450,7 +432,7 @@ TEST_F(KalvoraTest, UnboundedParameterRejectsZeroAndNegative) {
   EXPECT_EQ(core.setParam(7001, -1.0), kIllegalValue);
   EXPECT_EQ(core.setParam(7001, 1e300), kNoError);
   EXPECT_EQ(core.setParam(268, 1.0), kUnknownId);
-  EXPECT_EQ(gReports.back().message, "Unknown parameter 10c");
+  EXPECT_EQ(ReportCapture::reports().back().message, "Unknown parameter 10c");
 }
 
 TEST_F(KalvoraTest, SetParamOnReadOnlyWarnsButWrites) {
@@ -462,7 +444,7 @@ TEST_F(KalvoraTest, SetParamOnReadOnlyWarnsButWrites) {
   EXPECT_EQ(messages(), only("parameter is read only"));
 
   // Out of range: both reports, nothing stored.
-  gReports.clear();
+  ReportCapture::reports().clear();
   testing::internal::CaptureStdout();
   EXPECT_EQ(core.setParam(6001, 5.0), kIllegalValue);
   EXPECT_EQ(testing::internal::GetCapturedStdout(), "ID 6001 value 5\n");
@@ -485,14 +467,14 @@ TEST_F(KalvoraTest, SetParamHookFailureKeepsNewValue) {
       {Failure::kOther, {kUnknownError, "unknown error"}}};
   double value = 0.0;
   for (const auto& c : cases) {
-    gReports.clear();
+    ReportCapture::reports().clear();
     core.changeFailure = c.first;
     value += 0.25;
     EXPECT_EQ(core.setParam(3001, value), c.second.first);
     EXPECT_EQ(core.needParameter(3001)->value, value);
     EXPECT_EQ(messages(), only(c.second.second));
   }
-  EXPECT_EQ(gReports[0].where.rfind("src/kvrKalvora:", 0), 0u);
+  EXPECT_EQ(ReportCapture::reports()[0].where.rfind("src/kvrKalvora:", 0), 0u);
 }
 
 TEST_F(KalvoraTest, SetParamSilentClampsWithoutReports) {
@@ -531,7 +513,7 @@ TEST_F(KalvoraTest, ResetParamRestoresDefault) {
   testing::internal::CaptureStdout();
   core.setParam(6001, 3.0);
   testing::internal::GetCapturedStdout();
-  gReports.clear();
+  ReportCapture::reports().clear();
   EXPECT_EQ(core.resetParam(6001), kReadOnly);
   EXPECT_EQ(core.needParameter(6001)->value, 1.0);
   EXPECT_EQ(core.paramChanges, 4);
@@ -557,13 +539,13 @@ TEST_F(KalvoraTest, GetParametersReportsFailedUpdatesAndKeepsValues) {
       {Failure::kStd, "unexpected error from standard library: broken"},
       {Failure::kOther, "unknown error"}};
   for (const auto& c : cases) {
-    gReports.clear();
+    ReportCapture::reports().clear();
     core.updateFailure = c.first;
     PipelineParameter* const* parameters = core.getParameters();
     ASSERT_NE(parameters, nullptr);
     EXPECT_EQ(parameters[2]->value, 3201.0);
-    ASSERT_EQ(gReports.size(), 8u);
-    EXPECT_EQ(gReports[0].message, c.second);
+    ASSERT_EQ(ReportCapture::reports().size(), 8u);
+    EXPECT_EQ(ReportCapture::reports()[0].message, c.second);
   }
 }
 
@@ -651,7 +633,7 @@ TEST_F(KalvoraTest, UseConfigurationHookFailureIsReportedAndRetried) {
       {Failure::kStd, {kUnknownError, "unexpected error from standard library: broken"}},
       {Failure::kOther, {kUnknownError, "unknown error"}}};
   for (const auto& c : cases) {
-    gReports.clear();
+    ReportCapture::reports().clear();
     core.configFailure = c.first;
     EXPECT_EQ(core.useConfiguration(0), c.second.first);
     EXPECT_EQ(messages(), only(c.second.second));

@@ -10,6 +10,7 @@
 
 #include "kvrCameraCalibration.h"
 #include "kvrKalvora.h"
+#include "kvrTestSupport.h"
 
 using namespace Kalvora;
 
@@ -80,13 +81,7 @@ protected:
   void updateRgbGain(double, double) override {}
 };
 
-std::vector<std::string> gMessages;
-
-void recordMessage(const char*, const char* format, va_list args) {
-  char message[1100];
-  std::vsnprintf(message, sizeof message, format, args);
-  gMessages.push_back(message);
-}
+using KalvoraTest::ReportCapture;
 
 // Runs an operation that must fail with kMissingCalibration; returns its message.
 template <class Operation>
@@ -103,12 +98,6 @@ std::string missingCalibration(Operation&& operation) {
 
 class WhiteBalance : public testing::Test {
 protected:
-  void SetUp() override {
-    gMessages.clear();
-    previous_ = setErrorHandler(recordMessage);
-  }
-  void TearDown() override { setErrorHandler(previous_); }
-
   // Registers the system rows (and optionally the unit rows) for
   // configuration 0 and selects it.
   void useCalibration(bool withUnit) {
@@ -124,7 +113,7 @@ protected:
   UnitRecord unit{makeRecord<CameraUnitCalibrationRecord>(kUnitRows)};
 
 private:
-  ErrorHandler previous_ = nullptr;
+  ReportCapture capture_;
 };
 
 }  // namespace
@@ -140,8 +129,8 @@ TEST_F(WhiteBalance, WithoutAConfigurationEverythingFails) {
 
   // Through a public boundary the failure is reported once and returned.
   EXPECT_EQ(core.getMatrix(kMatrixNode, matrix), kMissingCalibration);
-  ASSERT_EQ(gMessages.size(), 1u);
-  EXPECT_EQ(gMessages[0], expected);
+  ASSERT_EQ(ReportCapture::messages().size(), 1u);
+  EXPECT_EQ(ReportCapture::messages()[0], expected);
 }
 
 TEST_F(WhiteBalance, RecordsWithoutRowsCountAsMissing) {

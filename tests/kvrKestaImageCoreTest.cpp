@@ -22,6 +22,7 @@
 #include "kvrMath.h"
 #include "kvrPfwl.h"
 #include "kvrQMapper.h"
+#include "kvrTestSupport.h"
 #include "kvrVideoCurve.h"
 
 namespace Kalvora {
@@ -35,26 +36,11 @@ constexpr unsigned int kB2 = 0x2000000;
 // Records every report so that a test can check what was said.
 class ReportLog : public testing::Test {
 protected:
-  void SetUp() override {
-    reports().clear();
-    previous_ = setErrorHandler(record);
-  }
-  void TearDown() override { setErrorHandler(previous_); }
-
-  static std::vector<std::string>& reports() {
-    static std::vector<std::string> all;
-    return all;
-  }
-  static std::string lastReport() { return reports().empty() ? "" : reports().back(); }
+  static std::vector<std::string> reports() { return KalvoraTest::ReportCapture::messages(); }
+  static std::string lastReport() { return KalvoraTest::ReportCapture::lastMessage(); }
 
 private:
-  static void record(const char*, const char* format, va_list args) {
-    char text[1100];
-    std::vsnprintf(text, sizeof text, format, args);
-    reports().push_back(text);
-  }
-
-  ErrorHandler previous_ = nullptr;
+  KalvoraTest::ReportCapture capture_;
 };
 
 // Opens the hooks and the branch-id split to the tests.

@@ -16,6 +16,7 @@
 #include "kvrLut.h"
 #include "kvrMath.h"
 #include "kvrPfwl.h"
+#include "kvrTestSupport.h"
 #include "kvrVideoCurve.h"
 
 namespace Kalvora {
@@ -29,25 +30,10 @@ double sampleAt(int i) { return -0.05 + 1.1 * i / (kSamples - 1); }
 // Records every report so that a test can check what was said.
 class ReportLog : public testing::Test {
 protected:
-  void SetUp() override {
-    reports().clear();
-    previous_ = setErrorHandler(record);
-  }
-  void TearDown() override { setErrorHandler(previous_); }
-
-  static std::vector<std::string>& reports() {
-    static std::vector<std::string> all;
-    return all;
-  }
+  static std::vector<std::string> reports() { return KalvoraTest::ReportCapture::messages(); }
 
 private:
-  static void record(const char*, const char* format, va_list args) {
-    char text[1100];
-    std::vsnprintf(text, sizeof text, format, args);
-    reports().push_back(text);
-  }
-
-  ErrorHandler previous_ = nullptr;
+  KalvoraTest::ReportCapture capture_;
 };
 
 // The tone map the branch builds from a curve for an encoding.

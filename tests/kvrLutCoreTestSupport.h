@@ -4,43 +4,23 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdarg>
-#include <cstdio>
 #include <string>
 #include <vector>
 
 #include "kvrError.h"
 #include "kvrLutGeneratorImageCore.h"
+#include "kvrTestSupport.h"
 
 namespace KalvoraTest {
-
-inline std::vector<std::string>& reportedMessages() {
-  static std::vector<std::string> messages;
-  return messages;
-}
-
-inline void captureReport(const char*, const char* format, va_list args) {
-  char text[1200];
-  std::vsnprintf(text, sizeof text, format, args);
-  reportedMessages().push_back(text);
-}
 
 // Collects every report of a test instead of printing it.
 class ReportCaptureTest : public testing::Test {
 protected:
-  void SetUp() override {
-    reportedMessages().clear();
-    previous_ = Kalvora::setErrorHandler(captureReport);
-  }
-  void TearDown() override { Kalvora::setErrorHandler(previous_); }
-
-  static std::string lastReport() {
-    return reportedMessages().empty() ? std::string() : reportedMessages().back();
-  }
-  static size_t reportCount() { return reportedMessages().size(); }
+  static std::string lastReport() { return ReportCapture::lastMessage(); }
+  static size_t reportCount() { return ReportCapture::reports().size(); }
 
 private:
-  Kalvora::ErrorHandler previous_ = nullptr;
+  ReportCapture capture_;
 };
 
 // The generator with its colour LUT set reachable.

@@ -11,6 +11,7 @@
 #include "kvrKestaNormToneMapCurve.h"
 #include "kvrKestaToneMapCurve.h"
 #include "kvrPfwl.h"
+#include "kvrTestSupport.h"
 #include "kvrVorn2InverseToneMapCurve.h"
 #include "kvrVorn2ToneMapCurve.h"
 
@@ -20,29 +21,12 @@ namespace {
 
 const double kNaN = std::numeric_limits<double>::quiet_NaN();
 
-struct Report {
-  std::string where;
-  std::string text;
-};
-std::vector<Report> gReports;
-
-void capturingHandler(const char* where, const char* format, va_list args) {
-  char text[2048];
-  std::vsnprintf(text, sizeof text, format, args);
-  gReports.push_back({where != nullptr ? where : "", text});
-}
+using KalvoraTest::ReportCapture;
 
 // Captures the reports made during a test.
 class ToneCurveReports : public ::testing::Test {
-protected:
-  void SetUp() override {
-    gReports.clear();
-    previous_ = setErrorHandler(capturingHandler);
-  }
-  void TearDown() override { setErrorHandler(previous_); }
-
 private:
-  ErrorHandler previous_ = nullptr;
+  ReportCapture capture_;
 };
 
 template <class Curve>
@@ -191,16 +175,16 @@ TEST(KestaToneMapCurve, RangeLimits) {
 
 TEST_F(ToneCurveReports, KestaConstructorReportsARejectedShapeAndStaysNeutral) {
   const KestaToneMapCurve curve(0.5, kNaN);
-  ASSERT_EQ(gReports.size(), 1u);
-  EXPECT_EQ(gReports[0].where, kKestaKneeSite);
-  EXPECT_EQ(gReports[0].text, kKneeText);
+  ASSERT_EQ(ReportCapture::reports().size(), 1u);
+  EXPECT_EQ(ReportCapture::reports()[0].where, kKestaKneeSite);
+  EXPECT_EQ(ReportCapture::reports()[0].message, kKneeText);
   expectSameCurve(curve, KestaToneMapCurve(0.5, 0.5));
 
-  gReports.clear();
+  ReportCapture::reports().clear();
   const KestaToneMapCurve other(-1.0, 0.5);
-  ASSERT_EQ(gReports.size(), 1u);
-  EXPECT_EQ(gReports[0].where, kKestaBlackGammaSite);
-  EXPECT_EQ(gReports[0].text, kBlackGammaText);
+  ASSERT_EQ(ReportCapture::reports().size(), 1u);
+  EXPECT_EQ(ReportCapture::reports()[0].where, kKestaBlackGammaSite);
+  EXPECT_EQ(ReportCapture::reports()[0].message, kBlackGammaText);
   expectSameCurve(other, KestaToneMapCurve(0.5, 0.5));
 }
 
@@ -287,17 +271,17 @@ TEST(Vorn2ToneMapCurve, RangeLimits) {
 
 TEST_F(ToneCurveReports, Vorn2ConstructorReportsARejectedShapeAndStaysNeutral) {
   const Vorn2ToneMapCurve curve(kNaN, 0.5);
-  ASSERT_EQ(gReports.size(), 1u);
-  EXPECT_EQ(gReports[0].where, kVorn2BlackGammaSite);
-  EXPECT_EQ(gReports[0].text, kBlackGammaText);
+  ASSERT_EQ(ReportCapture::reports().size(), 1u);
+  EXPECT_EQ(ReportCapture::reports()[0].where, kVorn2BlackGammaSite);
+  EXPECT_EQ(ReportCapture::reports()[0].message, kBlackGammaText);
   expectSameCurve(curve, Vorn2ToneMapCurve(0.5, 0.5));
   EXPECT_EQ(curve.getContrastIncrease(), 0.0);
 
-  gReports.clear();
+  ReportCapture::reports().clear();
   const Vorn2ToneMapCurve other(0.5, 3.0);
-  ASSERT_EQ(gReports.size(), 1u);
-  EXPECT_EQ(gReports[0].where, kVorn2KneeSite);
-  EXPECT_EQ(gReports[0].text, kKneeText);
+  ASSERT_EQ(ReportCapture::reports().size(), 1u);
+  EXPECT_EQ(ReportCapture::reports()[0].where, kVorn2KneeSite);
+  EXPECT_EQ(ReportCapture::reports()[0].message, kKneeText);
 }
 
 // ---- Vorn2InverseToneMapCurve ------------------------------------------------

@@ -1,0 +1,48 @@
+// Test support: records the reports made through the library's error handler.
+#pragma once
+
+#include <cstdarg>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "kvrError.h"
+
+namespace KalvoraTest {
+
+struct Report {
+  std::string where;
+  std::string message;
+};
+
+// Installs a handler that records every report and puts the previous handler
+// back when the capture ends. Reports are kept in one process-wide list.
+class ReportCapture {
+public:
+  ReportCapture() : previous_(Kalvora::setErrorHandler(&record)) { reports().clear(); }
+  ~ReportCapture() { Kalvora::setErrorHandler(previous_); }
+  ReportCapture(const ReportCapture&) = delete;
+  ReportCapture& operator=(const ReportCapture&) = delete;
+
+  static std::vector<Report>& reports() {
+    static std::vector<Report> all;
+    return all;
+  }
+  static std::vector<std::string> messages() {
+    std::vector<std::string> out;
+    for (const Report& report : reports()) out.push_back(report.message);
+    return out;
+  }
+  static std::string lastMessage() { return reports().empty() ? "" : reports().back().message; }
+
+private:
+  static void record(const char* where, const char* format, va_list args) {
+    char text[4096];
+    std::vsnprintf(text, sizeof text, format, args);
+    reports().push_back({where != nullptr ? where : "", text});
+  }
+
+  Kalvora::ErrorHandler previous_;
+};
+
+}  // namespace KalvoraTest
