@@ -87,22 +87,21 @@ void expectNeutral(const HueCurve& curve) {
 
 // ---- ChromaCurve -------------------------------------------------------------
 
+// Types 0 to 2 share their knot positions; the HDR type has its own.
+const double kGamutX[6] = {0, 0.0588, 0.2002, 0.3392, 0.5077, 1.0};
+const double kHdrX[6] = {0, 0.02, 0.1, 0.2, 0.6, 1.0};
+
 struct ChromaShape {
   ChromaCurve::CurveType type;
-  double x[6], y[6];
+  const double* x;
+  double y[6];
 };
 
 const ChromaShape kChromaShapes[] = {
-    {ChromaCurve::kSmallGamut,
-     {0, 0.0588, 0.2002, 0.3392, 0.5077, 1.0},
-     {0, 0.1, 0.3353, 0.4724, 0.4888, 0.5}},
-    {ChromaCurve::kMediumGamut,
-     {0, 0.0588, 0.2002, 0.3392, 0.5077, 1.0},
-     {0, 0.1, 0.3353, 0.518, 0.6628, 0.7}},
-    {ChromaCurve::kLargeGamut,
-     {0, 0.0588, 0.2002, 0.3392, 0.5077, 1.0},
-     {0, 0.1, 0.3353, 0.518, 0.7008, 1.0}},
-    {ChromaCurve::kHdr, {0, 0.02, 0.1, 0.2, 0.6, 1.0}, {0, 0.02, 0.11, 0.21, 0.605, 1.0}},
+    {ChromaCurve::kSmallGamut, kGamutX, {0, 0.1, 0.3353, 0.4724, 0.4888, 0.5}},
+    {ChromaCurve::kMediumGamut, kGamutX, {0, 0.1, 0.3353, 0.518, 0.6628, 0.7}},
+    {ChromaCurve::kLargeGamut, kGamutX, {0, 0.1, 0.3353, 0.518, 0.7008, 1.0}},
+    {ChromaCurve::kHdr, kHdrX, {0, 0.02, 0.11, 0.21, 0.605, 1.0}},
 };
 
 void expectChroma(const ChromaCurve& curve, const ChromaShape& shape) {
