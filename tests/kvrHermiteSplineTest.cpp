@@ -1,18 +1,21 @@
+// Hermite splines and the piecewise-linear 1-D interpolator.
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <functional>
 #include <limits>
-#include <string>
 #include <vector>
 
 #include "kvrError.h"
 #include "kvrHermiteSpline.h"
+#include "kvrLinearInterpolator.h"
 #include "kvrMath.h"
 
 using namespace Kalvora;
 
 namespace {
+
+const double kNaN = std::numeric_limits<double>::quiet_NaN();
 
 HermiteSpline makeSpline(const std::vector<double>& x, const std::vector<double>& y,
                          const std::vector<double>& d) {
@@ -46,72 +49,65 @@ std::vector<std::vector<double>> samplesAll(const HermiteSpline& s) {
   return out;
 }
 
+// A spline whose value at `knot` changed without update, so the coefficients
+// of the intervals next to it are stale; a recompute of any of them shows.
+HermiteSpline staleAt(int knot) {
+  HermiteSpline s = sixKnots();
+  s.setY(knot, s.getY(knot) + 0.2, false);
+  return s;
+}
+
+std::vector<std::vector<double>> recomputedSamples(const HermiteSpline& s) {
+  HermiteSpline fresh(s);
+  fresh.updatePolynomial();
+  return samplesAll(fresh);
+}
+
 }  // namespace
 
-TEST(HermiteSpline, StraightLineHasNoCurvatureAndFlatEnds) {
-  HermiteSpline s = makeSpline({0, 1}, {0, 1}, {1, 1});
-  for (double x : {0.0, 0.125, 0.25, 0.6, 0.999}) EXPECT_DOUBLE_EQ(s.transform(x), x);
-  EXPECT_EQ(s.transform(-1.0), 0.0);
-  EXPECT_EQ(s.transform(5.0), 1.0);
-}
+TEST(HermiteSpline, PublishedShapesAndEndValues) {
+  const HermiteSpline line = makeSpline({0, 1}, {0, 1}, {1, 1});
+  for (double x : {0.0, 0.125, 0.25, 0.6, 0.999}) EXPECT_DOUBLE_EQ(line.transform(x), x);
+  EXPECT_EQ(line.transform(-1.0), 0.0);
+  EXPECT_EQ(line.transform(5.0), 1.0);
+  const HermiteSpline smoothstep = makeSpline({0, 1}, {0, 1}, {0, 0});
+  EXPECT_DOUBLE_EQ(smoothstep.transform(0.5), 0.5);
+  EXPECT_DOUBLE_EQ(smoothstep.transform(0.25), 0.15625);
 
-TEST(HermiteSpline, ZeroEndSlopesGiveSmoothstep) {
-  HermiteSpline s = makeSpline({0, 1}, {0, 1}, {0, 0});
-  EXPECT_DOUBLE_EQ(s.transform(0.5), 0.5);
-  EXPECT_DOUBLE_EQ(s.transform(0.25), 0.15625);
-}
-
-TEST(HermiteSpline, HitsValuesAndSlopesAtEveryKnot) {
-  HermiteSpline s = sixKnots();
-  const double h = 1e-7;
-  for (int k = 0; k < s.getCount(); ++k) {
-    EXPECT_EQ(s.transform(s.getX(k)), s.getY(k)) << "knot " << k;
-    if (k + 1 < s.getCount()) {
-      double right = (s.transform(s.getX(k) + h) - s.getY(k)) / h;
-      EXPECT_NEAR(right, s.getD(k), 1e-5) << "slope right of knot " << k;
-    }
-    if (k > 0) {
-      double left = (s.getY(k) - s.transform(s.getX(k) - h)) / h;
-      EXPECT_NEAR(left, s.getD(k), 1e-5) << "slope left of knot " << k;
-    }
-  }
-}
-
-TEST(HermiteSpline, AgreesWithHermiteWeightsInsideIntervals) {
-  HermiteSpline s = sixKnots();
-  for (int k = 0; k + 1 < s.getCount(); ++k) {
-    const double x0 = s.getX(k), x1 = s.getX(k + 1);
-    for (double f : {0.0, 0.2, 0.5, 0.7, 0.95}) {
-      double x = x0 + f * (x1 - x0);
-      double w[4];
-      hermite(x, x0, x1, w);
-      double expected =
-          s.getY(k) * w[0] + s.getY(k + 1) * w[1] + s.getD(k) * w[2] + s.getD(k + 1) * w[3];
-      EXPECT_NEAR(s.transform(x), expected, 1e-12) << "x " << x;
-    }
-  }
-}
-
-TEST(HermiteSpline, OutsideTheKnotsAndNanGiveTheEndValues) {
-  HermiteSpline s = sixKnots();
+  const HermiteSpline s = sixKnots();
   EXPECT_EQ(s.transform(-0.001), 0.0);
   EXPECT_EQ(s.transform(1.0), 1.0);
   EXPECT_EQ(s.transform(7.0), 1.0);
-  EXPECT_EQ(s.transform(std::numeric_limits<double>::quiet_NaN()), 1.0);
+  EXPECT_EQ(s.transform(kNaN), 1.0);
   EXPECT_EQ(s.transform(-std::numeric_limits<double>::infinity()), 0.0);
 }
 
-// Every checked operation, called with a given index.
-struct CheckedOp {
-  const char* name;
-  std::function<void(HermiteSpline&, int)> call;
-};
+TEST(HermiteSpline, HitsValuesAndSlopesAndFollowsTheHermiteWeights) {
+  const HermiteSpline s = sixKnots();
+  const double h = 1e-7;
+  for (int k = 0; k < s.getCount(); ++k) {
+    SCOPED_TRACE(k);
+    EXPECT_EQ(s.transform(s.getX(k)), s.getY(k));
+    if (k > 0) {
+      EXPECT_NEAR((s.getY(k) - s.transform(s.getX(k) - h)) / h, s.getD(k), 1e-5);
+    }
+    if (k + 1 == s.getCount()) break;
+    EXPECT_NEAR((s.transform(s.getX(k) + h) - s.getY(k)) / h, s.getD(k), 1e-5);
+    const double x0 = s.getX(k), x1 = s.getX(k + 1);
+    for (double f : {0.2, 0.5, 0.7, 0.95}) {
+      const double x = x0 + f * (x1 - x0);
+      double w[4];
+      hermite(x, x0, x1, w);
+      EXPECT_NEAR(s.transform(x),
+                  s.getY(k) * w[0] + s.getY(k + 1) * w[1] + s.getD(k) * w[2] + s.getD(k + 1) * w[3],
+                  1e-12)
+          << x;
+    }
+  }
+}
 
-class HermiteSplineIndexCheck : public ::testing::TestWithParam<int> {};
-
-TEST_P(HermiteSplineIndexCheck, RejectsBadIndexBeforeChangingAnything) {
-  const int badIndex = GetParam();
-  const std::vector<CheckedOp> ops = {
+TEST(HermiteSpline, CheckedOperationsRejectBadIndicesBeforeChangingAnything) {
+  const std::vector<std::pair<const char*, std::function<void(HermiteSpline&, int)>>> ops = {
       {"setX", [](HermiteSpline& s, int i) { s.setX(i, 9.0, true); }},
       {"setY", [](HermiteSpline& s, int i) { s.setY(i, 9.0, true); }},
       {"setD", [](HermiteSpline& s, int i) { s.setD(i, 9.0, true); }},
@@ -121,29 +117,27 @@ TEST_P(HermiteSplineIndexCheck, RejectsBadIndexBeforeChangingAnything) {
       {"setLinearInterval", [](HermiteSpline& s, int i) { s.setLinearInterval(i); }},
       {"checkIndex", [](HermiteSpline& s, int i) { s.checkIndex(i); }},
   };
-  for (const CheckedOp& op : ops) {
-    HermiteSpline s = sixKnots();
-    // Leave stale coefficients behind so that a silent recompute would show.
-    s.setY(3, 0.1, false);
-    HermiteSpline before(s);
-    try {
-      op.call(s, badIndex);
-      ADD_FAILURE() << op.name << " accepted index " << badIndex;
-    } catch (const KvrSignal& signal) {
-      EXPECT_EQ(signal.code(), kIllegalIndex) << op.name;
-      EXPECT_STREQ(signal.what(), "illegal knot index") << op.name;
-      EXPECT_STREQ(signal.where(), "src/kvrMath:170 ERROR") << op.name;
+  for (int badIndex : {-1, 6, 1000})
+    for (const auto& op : ops) {
+      SCOPED_TRACE(testing::Message() << op.first << "(" << badIndex << ")");
+      HermiteSpline s = staleAt(3);  // a silent recompute would show
+      const HermiteSpline before(s);
+      try {
+        op.second(s, badIndex);
+        ADD_FAILURE() << "accepted";
+      } catch (const KvrSignal& signal) {
+        EXPECT_EQ(signal.code(), kIllegalIndex);
+        EXPECT_STREQ(signal.what(), "illegal knot index");
+        EXPECT_STREQ(signal.where(), "src/kvrMath:170 ERROR");
+      }
+      for (int k = 0; k < s.getCount(); ++k) {
+        EXPECT_EQ(s.getX(k), before.getX(k));
+        EXPECT_EQ(s.getY(k), before.getY(k));
+        EXPECT_EQ(s.getD(k), before.getD(k));
+      }
+      EXPECT_EQ(samplesAll(s), samplesAll(before));
     }
-    for (int k = 0; k < s.getCount(); ++k) {
-      EXPECT_EQ(s.getX(k), before.getX(k)) << op.name;
-      EXPECT_EQ(s.getY(k), before.getY(k)) << op.name;
-      EXPECT_EQ(s.getD(k), before.getD(k)) << op.name;
-    }
-    EXPECT_EQ(samplesAll(s), samplesAll(before)) << op.name;
-  }
 }
-
-INSTANTIATE_TEST_SUITE_P(BadIndices, HermiteSplineIndexCheck, ::testing::Values(-1, 6, 1000));
 
 TEST(HermiteSpline, MoveBlendsTowardTheTarget) {
   HermiteSpline s = sixKnots();
@@ -151,76 +145,44 @@ TEST(HermiteSpline, MoveBlendsTowardTheTarget) {
   s.moveY(2, 10.0, 0.25, true);
   EXPECT_DOUBLE_EQ(s.getY(2), 8.0);
   EXPECT_DOUBLE_EQ(s.transform(s.getX(2)), 8.0);
-
   s.setD(1, 4.0, false);
-  s.moveD(1, 0.0, 0.0, false);
+  s.moveD(1, 0.0, 0.0, false);  // weight 0 reaches the target
   EXPECT_EQ(s.getD(1), 0.0);
-  s.moveD(1, 5.0, 1.0, false);
+  s.moveD(1, 5.0, 1.0, false);  // weight 1 keeps the value
   EXPECT_EQ(s.getD(1), 0.0);
 }
 
-// Changes a value without update, so the coefficients of every interval that
-// depends on it go stale; a recompute of any of them would then show.
-HermiteSpline staleAt(int knot) {
-  HermiteSpline s = sixKnots();
-  s.setY(knot, s.getY(knot) + 0.2, false);
-  return s;
-}
-
-HermiteSpline recomputed(const HermiteSpline& s) {
-  HermiteSpline fresh(s);
-  fresh.updatePolynomial();
-  return fresh;
-}
-
-TEST(HermiteSpline, ChangingOneKnotRecomputesOnlyItsTwoIntervals) {
+TEST(HermiteSpline, ChangingOneKnotRecomputesOnlyItsIntervals) {
   HermiteSpline s = staleAt(4);
   s.setY(1, s.getY(1) + 0.2, false);
   const auto stale = samplesAll(s);
   s.setY(2, 0.45, true);
-  const auto now = samplesAll(s);
-  const auto fresh = samplesAll(recomputed(s));
-  EXPECT_EQ(now[0], stale[0]);
+  const auto now = samplesAll(s), fresh = recomputedSamples(s);
+  for (int k : {0, 3, 4}) {
+    EXPECT_EQ(now[k], stale[k]) << k;
+    EXPECT_NE(fresh[k], stale[k]) << k;
+  }
   EXPECT_EQ(now[1], fresh[1]);
   EXPECT_EQ(now[2], fresh[2]);
-  EXPECT_EQ(now[3], stale[3]);
-  EXPECT_EQ(now[4], stale[4]);
-  EXPECT_NE(fresh[0], stale[0]);
-  EXPECT_NE(fresh[3], stale[3]);
-  EXPECT_NE(fresh[4], stale[4]);
+
+  // The end knots have one interval each.
+  HermiteSpline first = staleAt(2);
+  const auto firstStale = samplesAll(first);
+  first.setD(0, 0.0, true);
+  EXPECT_EQ(samplesAll(first)[0], recomputedSamples(first)[0]);
+  EXPECT_EQ(samplesAll(first)[1], firstStale[1]);
+  HermiteSpline last = staleAt(4);
+  const auto lastStale = samplesAll(last);
+  last.setD(5, 0.0, true);
+  EXPECT_EQ(samplesAll(last)[4], recomputedSamples(last)[4]);
+  EXPECT_EQ(samplesAll(last)[3], lastStale[3]);
+
+  HermiteSpline checked = staleAt(3);
+  checked.updatePolynomial(3);
+  EXPECT_EQ(samplesAll(checked), recomputedSamples(checked));
 }
 
-TEST(HermiteSpline, EndKnotsHaveOneInterval) {
-  {
-    HermiteSpline s = staleAt(2);
-    const auto stale = samplesAll(s);
-    s.setD(0, 0.0, true);
-    EXPECT_EQ(samplesInside(s, 0), samplesInside(recomputed(s), 0));
-    EXPECT_EQ(samplesInside(s, 1), stale[1]);
-  }
-  {
-    HermiteSpline s = staleAt(4);
-    const auto stale = samplesAll(s);
-    s.setD(5, 0.0, true);
-    EXPECT_EQ(samplesInside(s, 4), samplesInside(recomputed(s), 4));
-    EXPECT_EQ(samplesInside(s, 3), stale[3]);
-  }
-  {
-    HermiteSpline s = staleAt(3);
-    s.updatePolynomial(3);
-    EXPECT_EQ(samplesAll(s), samplesAll(recomputed(s)));
-  }
-}
-
-TEST(HermiteSpline, InteriorKnotStartsItsOwnInterval) {
-  HermiteSpline s = sixKnots();
-  // A constant interval 2 would be visible right at its start knot.
-  s.setY(2, 0.35, false);
-  s.setConstInterval(2);
-  EXPECT_EQ(s.transform(0.25), 0.35);
-}
-
-TEST(HermiteSpline, ConstIntervalHoldsItsStartValue) {
+TEST(HermiteSpline, ConstantAndLinearIntervals) {
   HermiteSpline s = sixKnots();
   s.setConstInterval(3);
   for (double v : samplesInside(s, 3)) EXPECT_EQ(v, 0.7);
@@ -229,17 +191,20 @@ TEST(HermiteSpline, ConstIntervalHoldsItsStartValue) {
   s.updatePoly(3);
   const double h = 1e-7;
   EXPECT_NEAR((0.7 - s.transform(0.5 - h)) / h, 0.0, 1e-5);
+  // An interior knot starts its own interval.
+  s.setY(2, 0.35, false);
+  s.setConstInterval(2);
+  EXPECT_EQ(s.transform(0.25), 0.35);
+
+  HermiteSpline linear = sixKnots();
+  linear.setLinearInterval(3);
+  // The secant of interval 3 is 0.05 / 0.3; the stored slope 0.4 wins.
+  for (double x : {0.5, 0.6, 0.7, 0.79})
+    EXPECT_NEAR(linear.transform(x), 0.7 + 0.4 * (x - 0.5), 1e-15);
 }
 
-TEST(HermiteSpline, LinearIntervalKeepsTheStoredSlope) {
-  HermiteSpline s = sixKnots();
-  s.setLinearInterval(3);
-  // Secant of interval 3 is 0.05 / 0.3; the stored slope 0.4 wins.
-  for (double x : {0.5, 0.6, 0.7, 0.79}) EXPECT_NEAR(s.transform(x), 0.7 + 0.4 * (x - 0.5), 1e-15);
-}
-
-TEST(HermiteSpline, CopyIsIndependent) {
-  HermiteSpline s = sixKnots();
+TEST(HermiteSpline, CopiesAreDeepAndSmallSplinesAreSafe) {
+  const HermiteSpline s = sixKnots();
   HermiteSpline copy(s);
   copy.setY(2, 5.0, true);
   EXPECT_EQ(s.getY(2), 0.3);
@@ -247,26 +212,51 @@ TEST(HermiteSpline, CopyIsIndependent) {
   EXPECT_EQ(copy.transform(0.25), 5.0);
   copy = s;
   EXPECT_EQ(copy.transform(0.25), 0.3);
+
+  HermiteSpline single(1);
+  single.setX(0, 0.5, true);
+  single.setY(0, 0.25, true);
+  single.updatePolynomial(0);
+  single.updatePolynomial();
+  for (double x : {0.0, 0.5, 3.0}) EXPECT_EQ(single.transform(x), 0.25);
+
+  HermiteSpline empty(0);
+  EXPECT_EQ(empty.getCount(), 0);
+  EXPECT_THROW(empty.setY(0, 1.0, true), KvrSignal);
+  EXPECT_THROW(empty.getY(0), KvrSignal);
+  empty.updatePolynomial();
+  EXPECT_EQ(empty.transform(0.5), 0.0);
+  EXPECT_EQ(HermiteSpline(-3).getCount(), 0);
 }
 
-TEST(HermiteSpline, SingleKnotSplineIsConstant) {
-  HermiteSpline s(1);
-  s.setX(0, 0.5, true);
-  s.setY(0, 0.25, true);
-  s.updatePolynomial(0);
-  s.updatePolynomial();
-  EXPECT_EQ(s.transform(0.0), 0.25);
-  EXPECT_EQ(s.transform(0.5), 0.25);
-  EXPECT_EQ(s.transform(3.0), 0.25);
+TEST(LinearInterpolator, InterpolatesBetweenScaledKnotsAndHoldsTheEnds) {
+  const unsigned short xs[] = {0, 512, 1023};
+  const unsigned char ys[] = {0, 128, 255};
+  const LinearInterpolator f(xs, ys, 1023, 255, 3);
+  EXPECT_DOUBLE_EQ(f.transform(0.25), (0.25 * 1023 / 512) * 128 / 255);
+  EXPECT_DOUBLE_EQ(f.transform(0.0), 0.0);
+  EXPECT_DOUBLE_EQ(f.transform(512.0 / 1023), 128.0 / 255);
+  EXPECT_DOUBLE_EQ(f.transform(0.75), ((0.75 - 512.0 / 1023) * 127 / (511.0 / 1023) + 128) / 255);
+  EXPECT_DOUBLE_EQ(f.transform(1.0), 1.0);
+  EXPECT_EQ(f.transform(2.0), 1.0);
+  EXPECT_EQ(f.transform(-0.1), 0.0);
+  EXPECT_EQ(f.transform(kNaN), 1.0);
+  EXPECT_DOUBLE_EQ(LinearInterpolator(xs, ys, 1023, 100, 3).transform(1.0), 2.55);  // no clamp
+  // Without a table it is the identity.
+  EXPECT_EQ(LinearInterpolator(nullptr, ys, 1023, 255, 3).transform(0.3), 0.3);
+  EXPECT_EQ(LinearInterpolator(xs, nullptr, 1023, 255, 3).transform(0.3), 0.3);
+  EXPECT_EQ(LinearInterpolator(xs, ys, 1023, 255, 0).transform(0.3), 0.3);
 }
 
-TEST(HermiteSpline, EmptySplineRejectsEveryIndex) {
-  HermiteSpline s(0);
-  EXPECT_EQ(s.getCount(), 0);
-  EXPECT_THROW(s.setY(0, 1.0, true), KvrSignal);
-  EXPECT_THROW(s.getY(0), KvrSignal);
-  s.updatePolynomial();
-  EXPECT_EQ(s.transform(0.5), 0.0);
-  HermiteSpline negative(-3);
-  EXPECT_EQ(negative.getCount(), 0);
+TEST(LinearInterpolator, DuplicateKnots) {
+  // A step at x = 512: an interior knot belongs to the interval on its left.
+  const unsigned short xs[] = {0, 512, 512, 1023};
+  const unsigned char ys[] = {0, 100, 200, 255};
+  const LinearInterpolator step(xs, ys, 1023, 255, 4);
+  EXPECT_DOUBLE_EQ(step.transform(512.0 / 1023), 100.0 / 255);
+  EXPECT_GT(step.transform(513.0 / 1023), 200.0 / 255);
+  // A leading duplicate knot gives its value, not 0/0.
+  const unsigned short lead[] = {0, 0, 1023};
+  const unsigned char leadYs[] = {10, 20, 255};
+  EXPECT_DOUBLE_EQ(LinearInterpolator(lead, leadYs, 1023, 255, 3).transform(0.0), 10.0 / 255);
 }

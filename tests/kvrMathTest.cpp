@@ -1,8 +1,9 @@
-#include "kvrMath.h"
-
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <vector>
+
+#include "kvrMath.h"
 
 using namespace Kalvora;
 
@@ -12,91 +13,67 @@ void expectMatrixEq(const double (&a)[9], const double (&b)[9]) {
 }
 }  // namespace
 
-TEST(MatrixProducts, MultiplyRowsByColumns) {
+TEST(MatrixProducts, RowsTimesColumnsInFloatingAndWrappingIntegerArithmetic) {
   const double a[9] = {1, 2, 3, 4, 5, 6, 7, 8, 10};
   const double b[9] = {2, 0, 1, 1, 3, 0, 0, 1, 4};
   double out[9];
   mulRgbMat(a, b, out);
   const double expected[9] = {4, 9, 13, 13, 21, 28, 22, 34, 47};
   expectMatrixEq(out, expected);
-
   double r, g, bl;
   mulRgbMatVect(a, 1.0, 0.5, 0.25, r, g, bl);
   EXPECT_DOUBLE_EQ(r, 2.75);
   EXPECT_DOUBLE_EQ(g, 8.0);
   EXPECT_DOUBLE_EQ(bl, 13.5);
+
+  // The integer product keeps the fixed-point scale and wraps instead of trapping.
+  const RgbIntMatrix m{{4096, 0, 0, 0, 2048, 2048, -4096, 0, 8192}};
+  int ri, gi, bi;
+  mulRgbIntMatVect(m, 100, 200, 300, ri, gi, bi);
+  EXPECT_EQ(ri, 409600);
+  EXPECT_EQ(gi, 1024000);
+  EXPECT_EQ(bi, -409600 + 2457600);
+  const RgbIntMatrix huge{{0x7fffffff, 0x7fffffff, 0, 0, 0, 0, 0, 0, 0}};
+  mulRgbIntMatVect(huge, 1, 1, 0, ri, gi, bi);
+  EXPECT_EQ(ri, -2);
 }
 
-TEST(MatrixProducts, IntegerProductKeepsTheFixedPointScale) {
-  RgbIntMatrix m{{4096, 0, 0, 0, 2048, 2048, -4096, 0, 8192}};
-  int r, g, b;
-  mulRgbIntMatVect(m, 100, 200, 300, r, g, b);
-  EXPECT_EQ(r, 409600);
-  EXPECT_EQ(g, 1024000);
-  EXPECT_EQ(b, -409600 + 2457600);
-}
-
-TEST(MatrixProducts, IntegerProductWrapsInsteadOfTrapping) {
-  RgbIntMatrix m{{0x7fffffff, 0x7fffffff, 0, 0, 0, 0, 0, 0, 0}};
-  int r, g, b;
-  mulRgbIntMatVect(m, 1, 1, 0, r, g, b);
-  EXPECT_EQ(r, -2);
-}
-
-TEST(Saturation, OneKeepsTheMatrixAndZeroLeavesLuma) {
+TEST(MatrixHelpers, SaturationInversionNormalisationAndCopies) {
   const double m[9] = {1.2, -0.1, -0.1, 0.05, 0.9, 0.05, 0.0, -0.2, 1.2};
   double out[9];
   satRgbMat(m, gLumaFactors, 1.0, out);
   expectMatrixEq(out, m);
-
   satRgbMat(gUnityMatrix, gLumaFactors, 0.0, out);
   for (int r = 0; r < 3; ++r)
     for (int c = 0; c < 3; ++c) EXPECT_EQ(out[3 * r + c], gLumaFactors[c]);
-}
 
-TEST(Inversion, SingularMatrixLeavesTheOutputAlone) {
   double inv[9] = {7, 7, 7, 7, 7, 7, 7, 7, 7};
   bool ok = true;
   invMat(gZeroMatrix, inv, ok);
   EXPECT_FALSE(ok);
-  for (double v : inv) EXPECT_EQ(v, 7.0);
-}
-
-TEST(Inversion, ProductWithTheInverseIsUnity) {
-  double inv[9];
-  bool ok = false;
+  for (double v : inv) EXPECT_EQ(v, 7.0);  // left as it was
   invMat(gUnityMatrix, inv, ok);
   EXPECT_TRUE(ok);
   expectMatrixEq(inv, gUnityMatrix);
-
-  const double m[9] = {0.6, 0.3, 0.1, 0.2, 0.7, 0.1, 0.05, 0.15, 0.8};
-  invMat(m, inv, ok);
+  const double mixing[9] = {0.6, 0.3, 0.1, 0.2, 0.7, 0.1, 0.05, 0.15, 0.8};
+  invMat(mixing, inv, ok);
   ASSERT_TRUE(ok);
-  double product[9];
-  mulRgbMat(m, inv, product);
-  for (int i = 0; i < 9; ++i) EXPECT_NEAR(product[i], gUnityMatrix[i], 1e-14);
-}
+  mulRgbMat(mixing, inv, out);
+  for (int i = 0; i < 9; ++i) EXPECT_NEAR(out[i], gUnityMatrix[i], 1e-14);
 
-TEST(Normalisation, LargestRowSumBecomesOne) {
-  const double m[9] = {1, 1, 0, 0.5, 0.5, 0.5, 0, 0, 1};
-  double out[9];
-  normMat(m, out);
+  const double rows[9] = {1, 1, 0, 0.5, 0.5, 0.5, 0, 0, 1};
+  normMat(rows, out);
   EXPECT_DOUBLE_EQ(out[0] + out[1] + out[2], 1.0);
   EXPECT_DOUBLE_EQ(out[8], 0.5);
-
-  // A matrix whose largest row sum is already 1.0 comes back bit for bit.
+  // A largest row sum of exactly 1.0 copies the matrix bit for bit.
   const double unit[9] = {0.1, 0.2, 0.7, 0.3, 0.3, 0.3, 0.2, 0.2, 0.1};
   normMat(unit, out);
   EXPECT_EQ(std::memcmp(out, unit, sizeof out), 0);
-}
 
-TEST(Helpers, DiagonalAndCopies) {
   double d[3] = {2, 3, 4};
-  double out[9];
   diagMat(d, out);
-  const double expected[9] = {2, 0, 0, 0, 3, 0, 0, 0, 4};
-  expectMatrixEq(out, expected);
-
+  const double diagonal[9] = {2, 0, 0, 0, 3, 0, 0, 0, 4};
+  expectMatrixEq(out, diagonal);
   unsigned short src[2 * 2 * 2 * 3];
   for (int i = 0; i < 24; ++i) src[i] = static_cast<unsigned short>(i * 1000);
   unsigned short dst[25] = {};
@@ -106,32 +83,21 @@ TEST(Helpers, DiagonalAndCopies) {
   EXPECT_EQ(dst[24], 0xBEEF);
 }
 
-TEST(Comparison, FequalCountsUnitsInTheLastPlace) {
+TEST(ScalarHelpers, ComparisonWeightsChromaticityAndRounding) {
   EXPECT_TRUE(fequal(1.0, 1.0 + 2.220446049250313e-16, 1));
   EXPECT_FALSE(fequal(1.0, 1.0 + 2.220446049250313e-16, 0));
   EXPECT_TRUE(fequal(0.5, 0.5, 0));
   EXPECT_FALSE(fequal(1.0, 1.0 + 4 * 2.220446049250313e-16, 2));
-}
 
-TEST(Hermite, WeightsInterpolateValuesAndSlopes) {
   double w[4];
   hermite(2.0, 2.0, 4.0, w);
-  EXPECT_EQ(w[0], 1.0);
-  EXPECT_EQ(w[1], 0.0);
-  EXPECT_EQ(w[2], 0.0);
-  EXPECT_EQ(w[3], 0.0);
+  EXPECT_EQ(std::vector<double>(w, w + 4), (std::vector<double>{1, 0, 0, 0}));
   hermite(4.0, 2.0, 4.0, w);
-  EXPECT_EQ(w[0], 0.0);
-  EXPECT_EQ(w[1], 1.0);
-  EXPECT_EQ(w[2], 0.0);
+  EXPECT_EQ(std::vector<double>(w, w + 3), (std::vector<double>{0, 1, 0}));
   EXPECT_EQ(-w[3], 0.0);
-
-  // A straight line y = 3x + 1 is reproduced exactly.
-  hermite(3.5, 2.0, 4.0, w);
+  hermite(3.5, 2.0, 4.0, w);  // the line y = 3x + 1 is reproduced
   EXPECT_DOUBLE_EQ(7.0 * w[0] + 13.0 * w[1] + 3.0 * w[2] + 3.0 * w[3], 11.5);
-}
 
-TEST(WhiteBalance, GainsMapToRedAndBlueShares) {
   double x, y;
   gain2Chromaticity(1.0, 1.0, x, y);
   EXPECT_DOUBLE_EQ(x, 1.0 / 3.0);
@@ -139,9 +105,7 @@ TEST(WhiteBalance, GainsMapToRedAndBlueShares) {
   gain2Chromaticity(2.0, 0.5, x, y);
   EXPECT_DOUBLE_EQ(x, 0.5 / 3.5);
   EXPECT_DOUBLE_EQ(y, 2.0 / 3.5);
-}
 
-TEST(Rounding, HalvesGoAwayFromZero) {
   EXPECT_EQ(kvrRoundf(2.5f), 3.0f);
   EXPECT_EQ(kvrRoundf(-2.5f), -3.0f);
   EXPECT_EQ(kvrRoundf(2.4999f), 2.0f);
@@ -149,13 +113,12 @@ TEST(Rounding, HalvesGoAwayFromZero) {
 }
 
 TEST(Constants, PublishedTables) {
-  EXPECT_EQ(gLumaFactors[0], 0.212639);
-  EXPECT_EQ(gLumaFactors[1], 0.715169);
-  EXPECT_EQ(gLumaFactors[2], 0.072192);
+  const double luma[3] = {0.212639, 0.715169, 0.072192};
+  for (int i = 0; i < 3; ++i) EXPECT_EQ(gLumaFactors[i], luma[i]);
   const double cat02[9] = {0.7328, 0.4296, -0.1624, -0.7036, 1.6975, 0.0061, 0.003, 0.0136, 0.9834};
   expectMatrixEq(gCat02Mat, cat02);
-  Chromaticity white(0.3127, 0.329);
-  Chromaticity copy(white);
+  const Chromaticity white(0.3127, 0.329);
+  const Chromaticity copy(white);
   EXPECT_EQ(copy.x, 0.3127);
   EXPECT_EQ(copy.y, 0.329);
 }

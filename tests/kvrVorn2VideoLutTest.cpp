@@ -7,10 +7,16 @@
 #include <utility>
 #include <vector>
 
+#include "kvrChromaCurve.h"
+#include "kvrChromaLumaCurve.h"
 #include "kvrColorSpaces.h"
 #include "kvrError.h"
+#include "kvrHermiteSpline.h"
+#include "kvrLumaCurve.h"
+#include "kvrMath.h"
 #include "kvrPQ2L.h"
 #include "kvrPfwl.h"
+#include "kvrVideoCurve.h"
 #include "kvrVorn2ToneMapCurve.h"
 #include "kvrVorn2VideoLut.h"
 
@@ -78,6 +84,172 @@ Rgb renderForGamutArea(double area, const Rgb& in) {
 }
 
 bool differ(const Rgb& a, const Rgb& b) { return a.r != b.r || a.g != b.g || a.b != b.b; }
+
+// ---- step-by-step reference -------------------------------------------------
+
+// The look rebuilt step by step from its curves, to hold the rendering to
+// the exact order of its operations.
+double clamp01(double x) {
+  x = std::min(x, 1.0);
+  return x < 0.0 ? 0.0 : x;
+}
+
+struct Split {
+  double y, cb, cr, cmag, v, hue;
+};
+
+Split split(const Rgb& in) {
+  const double* m = Vorn2VideoLutInterface::sYccMatrix;
+  Split s;
+  s.y = m[0] * in.r + m[1] * in.g + m[2] * in.b;
+  s.cb = m[3] * in.r + m[4] * in.g + m[5] * in.b;
+  s.cr = m[6] * in.r + m[7] * in.g + m[8] * in.b;
+  s.cmag = std::sqrt(s.cr * s.cr + s.cb * s.cb);
+  s.v = 0.3 * in.r + 0.5 * in.g + 0.2 * in.b;
+  s.hue = std::atan2(s.cr, s.cb);
+  return s;
+}
+
+Rgb recombine(double y, double cb, double cr) {
+  const double* m = Vorn2VideoLutInterface::sRgbMatrix;
+  return {clamp01(m[0] * y + m[1] * cb + m[2] * cr), clamp01(m[3] * y + m[4] * cb + m[5] * cr),
+          clamp01(m[6] * y + m[7] * cb + m[8] * cr)};
+}
+
+Rgb gamut(const double* m, const Rgb& in) {
+  return {clamp01(m[0] * in.r + m[1] * in.g + m[2] * in.b),
+          clamp01(m[3] * in.r + m[4] * in.g + m[5] * in.b),
+          clamp01(m[6] * in.r + m[7] * in.g + m[8] * in.b)};
+}
+
+// Every fourth grid point of a 9-point cube, and a few in between.
+std::vector<Rgb> referenceInputs() {
+  std::vector<Rgb> inputs;
+  for (int r = 0; r <= 8; r += 2)
+    for (int g = 0; g <= 8; g += 2)
+      for (int b = 0; b <= 8; b += 2) inputs.push_back({r / 8.0, g / 8.0, b / 8.0});
+  for (const Rgb& in : {kReddish, kBluish, Rgb{0.3, 0.6, 0.9}, Rgb{0.95, 0.9, 0.2}})
+    inputs.push_back(in);
+  return inputs;
+}
+
+class SdrReference {
+public:
+  SdrReference(const DisplayColorSpace& cs, double blackGamma, double knee, double saturation)
+      : toneMap_(blackGamma, knee), target_(cs.getGammaLut(1, false)) {
+    boost_ = 1.0 + toneMap_.getContrastIncrease() / 3.0;
+    const double area = cs.gamutSize();
+    chroma_.setCurveType(area < 0.15000000596046448  ? ChromaCurve::kSmallGamut
+                         : area > 0.1599999964237213 ? ChromaCurve::kLargeGamut
+                                                     : ChromaCurve::kMediumGamut);
+    chroma_.setSaturation(saturation);
+    chromaLuma_.setCurveType(ChromaLumaCurve::kSdr);
+    double toTarget[9];
+    ColorSpaces registry;
+    registry.forId(Rec1886)->getConversionMatrix(cs, toTarget);
+    mulRgbMat(toTarget, Vorn2VideoLutInterface::sKestaWg2Rec709Mat, matrix_);
+  }
+
+  HueCurve hue;
+  VideoCurve video[3];
+
+  Rgb operator()(const Rgb& in) const {
+    const Split s = split(in);
+    double cb = 0.0, cr = 0.0;
+    if (s.cmag != 0.0) {
+      const double f = hue.getChroma(s.hue) *
+                       (chromaLuma_.getChroma(s.v) * chroma_.getChroma(s.cmag)) * boost_ / s.cmag;
+      cb = f * s.cb;
+      cr = f * s.cr;
+    }
+    const Rgb signal = recombine(toneMap_.transform(s.y), cb, cr);
+    const Pfwl& videoGamma = Pfwl::getVideoGamma();
+    const Rgb linear =
+        gamut(matrix_, {videoGamma.transform(signal.r), videoGamma.transform(signal.g),
+                        videoGamma.transform(signal.b)});
+    return {video[0].transform(target_->transform(linear.r)),
+            video[1].transform(target_->transform(linear.g)),
+            video[2].transform(target_->transform(linear.b))};
+  }
+
+private:
+  Vorn2ToneMapCurve toneMap_;
+  ChromaCurve chroma_;
+  ChromaLumaCurve chromaLuma_;
+  const LutFunc* target_;
+  double boost_;
+  double matrix_[9];
+};
+
+class HdrReference {
+public:
+  HdrReference(double diffuseWhite, double peakWhite, double saturation, bool hlg)
+      : desat_(5), peakWhite_(peakWhite), hlg_(hlg) {
+    chroma_.setCurveType(ChromaCurve::kHdr);
+    chroma_.setSaturation(saturation);
+    chromaLuma_.setPeakWhite(peakWhite);
+    chromaLuma_.setCurveType(ChromaLumaCurve::kHdr);
+    luma_.setDiffuseWhite(diffuseWhite);
+    luma_.setPeakWhite(peakWhite);
+    theta_ = (diffuseWhite == 100.0 ? 0.5396826 : 0.6507937) - 0.5;
+    const double s = 0.3333333;
+    const double x[5] = {-1.0, 0.0, 0.8 * s, 4.0 * s, 1.0};
+    const double y[5] = {-1.0, 0.0, 0.5 * s, 0.9 * s, s};
+    const double d[5] = {1.0, 1.0, 0.3, 0.05, 0.0};
+    for (int i = 0; i < 5; ++i) {
+      desat_.setX(i, x[i], false);
+      desat_.setY(i, y[i], false);
+      desat_.setD(i, d[i], false);
+    }
+    desat_.updatePolynomial();
+  }
+
+  Rgb operator()(const Rgb& in) const {
+    const Split s = split(in);
+    double cb = 0.0, cr = 0.0;
+    if (s.cmag != 0.0) {
+      const double q1 = chroma_.getChroma(std::sqrt(s.cmag));
+      const double m = q1 * q1 * chromaLuma_.getChroma(s.v);
+      const double a = m * std::cos(s.hue), b = m * std::sin(s.hue);
+      const double c = std::cos(theta_), n = std::sin(theta_);
+      const double u = desat_.transform(a * c + b * n), v = b * c - a * n;
+      cb = u * c - v * n;
+      cr = v * c + u * n;
+    }
+    const Rgb signal = recombine(std::max(0.0, luma_.getLuma(s.y)), cb, cr);
+    const Rgb linear =
+        gamut(Vorn2VideoLutInterface::sKestaWg2Rec2020Mat,
+              {pq_.transform(signal.r), pq_.transform(signal.g), pq_.transform(signal.b)});
+    const double hi = pq_.inverse(peakWhite_ / 10000), lo = pq_.inverse(0.001 / 10000);
+    double out[3] = {pq_.inverse(linear.r), pq_.inverse(linear.g), pq_.inverse(linear.b)};
+    for (double& x : out) x = x < lo ? lo : std::min(x, hi);
+    if (hlg_) toHlg(out);
+    return {out[0], out[1], out[2]};
+  }
+
+private:
+  void toHlg(double (&x)[3]) const {
+    for (double& c : x) c = pq_.transform(c) * 10000;
+    const double gamma = 1.2 + 0.42 * std::log10(peakWhite_ / 1000);
+    for (double& c : x) c = c / peakWhite_;
+    const double k = std::pow(0.2627 * x[0] + 0.678 * x[1] + 0.0593 * x[2], (1 - gamma) / gamma);
+    for (double& c : x) {
+      c = c * k;
+      c = c < 0.0 ? 0.0 : c * 12;
+      c = c <= 1.0 ? 0.5 * std::sqrt(c) : 0.17883277 * std::log(c - 0.28466892) + 0.55991073;
+      c = clamp01(c);
+    }
+  }
+
+  ChromaCurve chroma_;
+  ChromaLumaCurve chromaLuma_;
+  LumaCurve luma_;
+  HermiteSpline desat_;
+  PQ2L pq_;
+  double theta_;
+  double peakWhite_;
+  bool hlg_;
+};
 
 // ---- interface -------------------------------------------------------------
 
@@ -518,6 +690,52 @@ TEST(Vorn2VideoLut, HlgUndoesTheSystemGammaOfThePqRendering) {
       expectGrey(render(hlgLut, x, x, x), std::min(expected, 1.0), 1e-6);
     }
   }
+}
+
+// ---- exact rendering ---------------------------------------------------------
+
+TEST(Vorn2VideoLut, SdrRenderingFollowsItsStepsExactly) {
+  ColorSpaces registry;
+  for (ColorSpace id : {Rec1886, P3D65Gamma26, P3DciGamma26, Rec2020Gamma24, AcesProxy}) {
+    SCOPED_TRACE(id);
+    const DisplayColorSpace& cs = *registry.forId(id);
+    Vorn2VideoLut lut(nullptr);
+    lut.setTargetColorSpace(&cs);
+    lut.setTonemapParameter(0.3, 0.2);
+    lut.setVideoSaturation(1.3);
+    lut.setHueSaturation(HueCurve::Blue, 1.5);
+    lut.setGamma(1.25, Interface::Red);
+    lut.setMasterGamma(0.8);
+    lut.setSlope(1.1, Interface::Green);
+    lut.setPedestal(0.05, Interface::Blue);
+
+    SdrReference reference(cs, 0.3, 0.2, 1.3);
+    reference.hue.setSaturation(HueCurve::Blue, 1.5);
+    reference.video[0].setPower(1.0 / (1.25 * 0.8));
+    reference.video[1].setPower(1.0 / 0.8);
+    reference.video[2].setPower(1.0 / 0.8);
+    reference.video[1].setSlope(1.1);
+    reference.video[2].setPedestal(0.05);
+    for (const Rgb& in : referenceInputs())
+      expectSame(render(lut, in.r, in.g, in.b), reference(in));
+  }
+}
+
+TEST(Vorn2VideoLut, HdrRenderingFollowsItsStepsExactly) {
+  ColorSpaces registry;
+  for (bool hlg : {false, true})
+    for (double diffuse : {100.0, 200.0})
+      for (double peak : {1000.0, 4000.0}) {
+        SCOPED_TRACE(testing::Message() << hlg << ' ' << diffuse << ' ' << peak);
+        Vorn2VideoLut lut(nullptr);
+        lut.setDiffuseWhite(diffuse);
+        lut.setPeakWhite(peak);
+        lut.setTargetColorSpace(registry.forId(hlg ? Rec2100Hlg : Rec2100Pq));
+        lut.setVideoSaturation(1.2);
+        const HdrReference reference(diffuse, peak, 1.2, hlg);
+        for (const Rgb& in : referenceInputs())
+          expectSame(render(lut, in.r, in.g, in.b), reference(in));
+      }
 }
 
 }  // namespace

@@ -1,0 +1,104 @@
+// Runs the built kalvora program for the end-to-end tests and captures its
+// exit status, standard output and standard error. The program's path comes
+// from the build (KALVORA_TOOL); the environment variable KALVORA_TOOL
+// overrides it, so the same suite can run an installed copy.
+#pragma once
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace KalvoraTest {
+
+struct ToolRun {
+  int status = -1;  // exit status, or 128 + signal
+  std::string out;
+  std::string err;
+};
+
+inline std::string toolPath() {
+  const char* path = std::getenv("KALVORA_TOOL");
+  return path && *path ? path : KALVORA_TOOL;
+}
+
+inline std::string readFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream content;
+  content << in.rdbuf();
+  return content.str();
+}
+
+// A scratch directory removed with everything in it (no subdirectories).
+class ScratchDir {
+public:
+  ScratchDir() {
+    char pattern[] = "/tmp/kvrKalvoraToolTest-XXXXXX";
+    path_ = mkdtemp(pattern) ? pattern : "";
+  }
+  ~ScratchDir() {
+    for (const std::string& name : entries()) std::remove((path_ + "/" + name).c_str());
+    rmdir(path_.c_str());
+  }
+  ScratchDir(const ScratchDir&) = delete;
+  ScratchDir& operator=(const ScratchDir&) = delete;
+
+  const std::string& path() const { return path_; }
+  std::string file(const std::string& name) const { return path_ + "/" + name; }
+
+  std::vector<std::string> entries() const {
+    std::vector<std::string> names;
+    if (DIR* dir = opendir(path_.c_str())) {
+      while (dirent* entry = readdir(dir)) {
+        const std::string name = entry->d_name;
+        if (name != "." && name != "..") names.push_back(name);
+      }
+      closedir(dir);
+    }
+    return names;
+  }
+
+private:
+  std::string path_;
+};
+
+// Runs kalvora with the arguments; standard input is empty.
+inline ToolRun runTool(const std::vector<std::string>& args) {
+  ScratchDir capture;
+  const std::string outPath = capture.file("stdout");
+  const std::string errPath = capture.file("stderr");
+  const std::string program = toolPath();
+  std::vector<char*> argv;
+  argv.push_back(const_cast<char*>(program.c_str()));
+  for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
+  argv.push_back(nullptr);
+
+  ToolRun run;
+  const pid_t child = fork();
+  if (child == 0) {
+    const int in = open("/dev/null", O_RDONLY);
+    const int out = open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    const int err = open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    if (in < 0 || out < 0 || err < 0) _exit(127);
+    dup2(in, 0);
+    dup2(out, 1);
+    dup2(err, 2);
+    execv(program.c_str(), argv.data());
+    _exit(127);
+  }
+  int status = 0;
+  if (child > 0 && waitpid(child, &status, 0) == child)
+    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+  run.out = readFile(outPath);
+  run.err = readFile(errPath);
+  return run;
+}
+
+}  // namespace KalvoraTest
