@@ -8,62 +8,54 @@ using namespace Kalvora;
 
 namespace {
 
-// A description whose transfer functions are chosen by the test and which
+const PowerFunc kSquare(2.0);
+const InverseLutFunc kSquareRoot(kSquare);
+
+// A description that decodes by squaring, encodes by the square root, and
 // records the arguments it was asked with.
 class TestSpace : public ColorSpaceInfo {
 public:
-  TestSpace(const char* name, Chromaticity red, Chromaticity green, Chromaticity blue,
-            const LutFunc& lin, const LutFunc& gamma)
-      : ColorSpaceInfo({0.3127, 0.329}, red, green, blue, name), lin_(&lin), gamma_(&gamma) {}
+  TestSpace(const char* name, bool wide)
+      : ColorSpaceInfo({0.3127, 0.329},
+                       wide ? Chromaticity(0.708, 0.292) : Chromaticity(0.64, 0.33),
+                       wide ? Chromaticity(0.17, 0.797) : Chromaticity(0.3, 0.6),
+                       wide ? Chromaticity(0.131, 0.046) : Chromaticity(0.15, 0.06), name) {}
   const LutFunc* getLinLut(bool pure) const override {
     linPure = pure;
-    return lin_;
+    return &kSquare;
   }
   const LutFunc* getGammaLut(int channel, bool pure) const override {
     gammaChannels |= 1 << channel;
     gammaPure = pure;
-    return gamma_;
+    return &kSquareRoot;
   }
 
   mutable bool linPure = false;
   mutable bool gammaPure = false;
   mutable int gammaChannels = 0;
-
-private:
-  const LutFunc* lin_;
-  const LutFunc* gamma_;
 };
 
-const PowerFunc kSquare(2.0);
-const InverseLutFunc kSquareRoot(kSquare);
+struct Rgb {
+  double r, g, b;
+};
 
-TestSpace narrow(const char* name = "narrow") {
-  return TestSpace(name, {0.64, 0.33}, {0.3, 0.6}, {0.15, 0.06}, kSquare, kSquareRoot);
-}
-
-TestSpace wide(const char* name = "wide") {
-  return TestSpace(name, {0.708, 0.292}, {0.17, 0.797}, {0.131, 0.046}, kSquare, kSquareRoot);
-}
-
-void run(const ColorConversionFunc& f, double r, double g, double b, double (&out)[3]) {
-  f.transform(r, g, b, out[0], out[1], out[2]);
+Rgb run(const ColorConversionFunc& f, double r, double g, double b) {
+  Rgb out;
+  f.transform(r, g, b, out.r, out.g, out.b);
+  return out;
 }
 
 }  // namespace
 
-TEST(ColorConversionFunc, IdentityWithClampBeforeInit) {
-  const TestSpace a = narrow(), b = wide();
+TEST(ColorConversionFunc, InitFillsTheStagesAndNewSpacesWaitForIt) {
+  const TestSpace a("narrow", false), b("wide", true), c("other", false);
   ColorConversionFunc f(&a, &b);
-  double out[3];
-  run(f, 1.5, -0.2, 0.25, out);
-  EXPECT_EQ(out[0], 1.0);
-  EXPECT_EQ(out[1], 0.0);
-  EXPECT_EQ(out[2], 0.25);
-}
+  // Before init: the identity with every channel clamped to [0, 1].
+  Rgb out = run(f, 1.5, -0.2, 0.25);
+  EXPECT_EQ(out.r, 1.0);
+  EXPECT_EQ(out.g, 0.0);
+  EXPECT_EQ(out.b, 0.25);
 
-TEST(ColorConversionFunc, InitAsksBothSpacesForEveryChannel) {
-  const TestSpace a = narrow(), b = wide();
-  ColorConversionFunc f(&a, &b);
   f.init(true);
   EXPECT_TRUE(a.linPure);
   EXPECT_TRUE(b.gammaPure);
@@ -71,77 +63,56 @@ TEST(ColorConversionFunc, InitAsksBothSpacesForEveryChannel) {
   f.init(false);
   EXPECT_FALSE(a.linPure);
   EXPECT_FALSE(b.gammaPure);
-}
 
-TEST(ColorConversionFunc, DecodesConvertsClampsAndEncodes) {
-  const TestSpace a = narrow(), b = wide();
-  ColorConversionFunc f(&a, &b);
+  const Rgb before = run(f, 0.2, 0.7, 0.3);
+  f.setDestinationColorSpace(&c);
+  out = run(f, 0.2, 0.7, 0.3);
+  EXPECT_EQ(out.r, before.r);
+  EXPECT_EQ(out.b, before.b);
   f.init(false);
-  double m[9];
-  a.getConversionMatrix(b, m);
-
-  // Inside the destination gamut: plain matrix in linear light.
-  const double in[3] = {0.5, 0.6, 0.4};
-  double lin[3], out[3];
-  mulRgbMatVect(m, in[0] * in[0], in[1] * in[1], in[2] * in[2], lin[0], lin[1], lin[2]);
-  run(f, in[0], in[1], in[2], out);
-  for (int c = 0; c < 3; ++c) EXPECT_NEAR(out[c], std::sqrt(lin[c]), 1e-15);
-
-  run(f, 1.0, 1.0, 1.0, out);
-  for (double v : out) EXPECT_NEAR(v, 1.0, 1e-12);
+  out = run(f, 0.2, 0.7, 0.3);
+  EXPECT_NE(out.r, before.r);
+  EXPECT_NEAR(out.g, 0.7, 1e-12);
 }
 
-TEST(ColorConversionFunc, ClampsInLinearLightBeforeEncoding) {
+TEST(ColorConversionFunc, DecodesConvertsClampsInLinearLightAndEncodes) {
+  const TestSpace narrow("narrow", false), wide("wide", true);
+  ColorConversionFunc f(&narrow, &wide);
+  f.init(false);
+  double m[9], lin[3];
+  narrow.getConversionMatrix(wide, m);
+  mulRgbMatVect(m, 0.25, 0.36, 0.16, lin[0], lin[1], lin[2]);
+  Rgb out = run(f, 0.5, 0.6, 0.4);
+  EXPECT_NEAR(out.r, std::sqrt(lin[0]), 1e-15);
+  EXPECT_NEAR(out.g, std::sqrt(lin[1]), 1e-15);
+  EXPECT_NEAR(out.b, std::sqrt(lin[2]), 1e-15);
+
   // Wide-gamut red lies outside the narrow gamut: its red overshoots 1 and
-  // its green and blue go negative.
-  const TestSpace a = wide(), b = narrow();
-  ColorConversionFunc f(&a, &b);
-  f.init(false);
-  double m[9], lin[3], out[3];
-  a.getConversionMatrix(b, m);
+  // its green and blue go negative, so each is clamped before encoding.
+  ColorConversionFunc back(&wide, &narrow);
+  back.init(false);
+  wide.getConversionMatrix(narrow, m);
   mulRgbMatVect(m, 1.0, 0.0, 0.0, lin[0], lin[1], lin[2]);
-  ASSERT_GT(lin[0], 1.0);
-  ASSERT_LT(lin[1], 0.0);
-  ASSERT_LT(lin[2], 0.0);
-  run(f, 1.0, 0.0, 0.0, out);
-  EXPECT_EQ(out[0], 1.0);
-  EXPECT_EQ(out[1], 0.0);
-  EXPECT_EQ(out[2], 0.0);
-
+  ASSERT_TRUE(lin[0] > 1.0 && lin[1] < 0.0 && lin[2] < 0.0);
+  out = run(back, 1.0, 0.0, 0.0);
+  EXPECT_EQ(out.r, 1.0);
+  EXPECT_EQ(out.g, 0.0);
+  EXPECT_EQ(out.b, 0.0);
   // A partly saturated colour keeps its in-range channels.
   mulRgbMatVect(m, 0.81, 0.25, 0.25, lin[0], lin[1], lin[2]);
   ASSERT_GT(lin[1], 0.0);
-  run(f, 0.9, 0.5, 0.5, out);
-  EXPECT_NEAR(out[1], std::sqrt(lin[1]), 1e-15);
-}
-
-TEST(ColorConversionFunc, NewSpaceTakesEffectAtInit) {
-  const TestSpace a = narrow(), b = wide(), c = narrow("other");
-  ColorConversionFunc f(&a, &b);
-  f.init(false);
-  double before[3], after[3];
-  run(f, 0.2, 0.7, 0.3, before);
-
-  f.setDestinationColorSpace(&c);
-  run(f, 0.2, 0.7, 0.3, after);
-  for (int i = 0; i < 3; ++i) EXPECT_EQ(after[i], before[i]);
-
-  f.init(false);
-  run(f, 0.2, 0.7, 0.3, after);
-  EXPECT_NE(after[0], before[0]);
-  EXPECT_NEAR(after[1], 0.7, 1e-12);
+  EXPECT_NEAR(run(back, 0.9, 0.5, 0.5).g, std::sqrt(lin[1]), 1e-15);
 }
 
 TEST(ColorConversionFunc, UnityByIdentifier) {
-  const TestSpace a = narrow("same"), b = wide("same"), c = wide("different");
+  const TestSpace a("same", false), b("same", true), c("different", true);
   EXPECT_TRUE(ColorConversionFunc(&a, &b).isUnity());
   EXPECT_FALSE(ColorConversionFunc(&a, &c).isUnity());
 
   ColorConversionFunc f(&a, &b);
   f.init(false);
-  double out[3];
-  run(f, 0.1, 0.5, 0.9, out);
-  EXPECT_NEAR(out[0], 0.1, 1e-15);
-  EXPECT_NEAR(out[1], 0.5, 1e-15);
-  EXPECT_NEAR(out[2], 0.9, 1e-15);
+  const Rgb out = run(f, 0.1, 0.5, 0.9);
+  EXPECT_NEAR(out.r, 0.1, 1e-15);
+  EXPECT_NEAR(out.g, 0.5, 1e-15);
+  EXPECT_NEAR(out.b, 0.9, 1e-15);
 }

@@ -3,7 +3,6 @@
 #include <cmath>
 #include <cstring>
 
-#include "kvrColorSpaces.h"
 #include "kvrDisplayColorSpace.h"
 #include "kvrError.h"
 #include "kvrLutInverse.h"
@@ -18,12 +17,14 @@ const Chromaticity kRed(0.64, 0.33), kGreen(0.3, 0.6), kBlue(0.15, 0.06);
 const double kGamma24 = 2.4000000953674316;
 const double kGamma26 = 2.5999999046325684;
 
-DisplayColorSpace gammaSpace(double gamma) {
-  return DisplayColorSpace(kD65, kRed, kGreen, kBlue, EotfType::Gamma, gamma, "g", nullptr);
+DisplayColorSpace space(EotfType eotf, double gamma, const char* name = "x",
+                        const char* altName = nullptr) {
+  return DisplayColorSpace(kD65, kRed, kGreen, kBlue, eotf, gamma, name, altName);
 }
 
 // Every channel encodes with the same function, whatever the channel.
-void expectEncoding(const DisplayColorSpace& cs, bool pure, double (*expected)(double)) {
+template <class Expected>
+void expectEncoding(const DisplayColorSpace& cs, bool pure, Expected expected) {
   for (int channel = 0; channel < 3; ++channel) {
     const LutFunc* f = cs.getGammaLut(channel, pure);
     ASSERT_NE(f, nullptr);
@@ -33,69 +34,58 @@ void expectEncoding(const DisplayColorSpace& cs, bool pure, double (*expected)(d
 }
 
 template <class Work>
-KvrSignal signalOf(Work&& work) {
+void expectSignal(Work&& work, ErrorCode code, const char* message,
+                  const char* where = "src/kvrDisplayColorSpace:") {
   try {
     work();
-  } catch (const KvrSignal& signal) {
-    return signal;
+    ADD_FAILURE() << "no signal thrown, expected \"" << message << "\"";
+  } catch (const KvrSignal& s) {
+    EXPECT_EQ(s.code(), code);
+    EXPECT_STREQ(s.what(), message);
+    EXPECT_EQ(std::strncmp(s.where(), where, std::strlen(where)), 0) << s.where();
   }
-  ADD_FAILURE() << "no signal thrown";
-  return KvrSignal();
-}
-
-void expectSignal(const KvrSignal& s, ErrorCode code, const char* message) {
-  EXPECT_EQ(s.code(), code);
-  EXPECT_STREQ(s.what(), message);
-  EXPECT_EQ(std::strncmp(s.where(), "src/kvrDisplayColorSpace:", 25), 0) << s.where();
 }
 
 }  // namespace
 
-TEST(DisplayGamma, SinglePrecision24UsesTheSharedVideoCurve) {
-  const DisplayColorSpace cs = gammaSpace(kGamma24);
-  EXPECT_EQ(cs.getLinLut(false), &Pfwl::sGamma24);
-  const LutFunc* pure = cs.getLinLut(true);
-  EXPECT_NE(pure, &Pfwl::sGamma24);
-  EXPECT_DOUBLE_EQ(pure->transform(0.5), std::pow(0.5, kGamma24));
-  EXPECT_EQ(pure->transform(-0.5), 0.0);
-  expectEncoding(cs, false, [](double y) { return Pfwl::sGamma24.inverse(y); });
-  expectEncoding(cs, true, [](double y) { return y > 0 ? std::pow(y, 1 / kGamma24) : 0.0; });
-}
-
-TEST(DisplayGamma, SinglePrecision26UsesTheSharedDciCurve) {
-  const DisplayColorSpace cs = gammaSpace(kGamma26);
-  EXPECT_EQ(cs.getLinLut(false), &Pfwl::sGamma26);
-  EXPECT_DOUBLE_EQ(cs.getLinLut(true)->transform(0.5), std::pow(0.5, kGamma26));
-  expectEncoding(cs, false, [](double y) { return Pfwl::sGamma26.inverse(y); });
-  expectEncoding(cs, true, [](double y) { return y > 0 ? std::pow(y, 1 / kGamma26) : 0.0; });
-}
-
-TEST(DisplayGamma, OtherGammasUseThePurePowerLawBothWays) {
-  // 2.4 in double precision is not the single-precision 2.4 of the shared curve.
-  const DisplayColorSpace cs = gammaSpace(2.4);
-  EXPECT_DOUBLE_EQ(cs.getLinLut(false)->transform(0.5), std::pow(0.5, 2.4));
-  EXPECT_EQ(cs.getLinLut(false), cs.getLinLut(true));
-  // Encoding is never missing: it inverts the pure power law.
-  expectEncoding(cs, false, [](double y) { return y > 0 ? std::pow(y, 1 / 2.4) : 0.0; });
-  expectEncoding(cs, true, [](double y) { return y > 0 ? std::pow(y, 1 / 2.4) : 0.0; });
-
-  const DisplayColorSpace srgbLike = gammaSpace(2.2);
-  expectEncoding(srgbLike, false, [](double y) { return y > 0 ? std::pow(y, 1 / 2.2) : 0.0; });
-  EXPECT_EQ(srgbLike.getGamma(), 2.2);
+TEST(DisplayGamma, SinglePrecisionGammasUseTheSharedCurves) {
+  const struct {
+    double gamma;
+    const Pfwl* shared;
+  } cases[] = {{kGamma24, &Pfwl::sGamma24}, {kGamma26, &Pfwl::sGamma26}, {2.4, nullptr}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.gamma);
+    const DisplayColorSpace cs = space(EotfType::Gamma, c.gamma);
+    const double g = c.gamma;
+    const auto powerInverse = [g](double y) { return y > 0 ? std::pow(y, 1 / g) : 0.0; };
+    const LutFunc* pure = cs.getLinLut(true);
+    EXPECT_DOUBLE_EQ(pure->transform(0.5), std::pow(0.5, g));
+    EXPECT_EQ(pure->transform(-0.5), 0.0);
+    expectEncoding(cs, true, powerInverse);
+    if (c.shared != nullptr) {
+      EXPECT_EQ(cs.getLinLut(false), c.shared);
+      expectEncoding(cs, false, [&c](double y) { return c.shared->inverse(y); });
+    } else {
+      // 2.4 in double precision is not the shared curve's gamma: the pure
+      // power law both ways, and the encoding is never missing.
+      EXPECT_EQ(cs.getLinLut(false), pure);
+      expectEncoding(cs, false, powerInverse);
+    }
+  }
 }
 
 TEST(DisplayEotf, LinearPqAndHlg) {
-  const DisplayColorSpace linear(kD65, kRed, kGreen, kBlue, EotfType::Linear, 0.0, "l", nullptr);
+  const DisplayColorSpace linear = space(EotfType::Linear, 0.0);
   EXPECT_EQ(linear.getLinLut(false), &LutFunc::sUnity);
   expectEncoding(linear, false, [](double y) { return y; });
   expectEncoding(linear, true, [](double y) { return y; });
 
   for (EotfType eotf : {EotfType::Pq, EotfType::Hlg}) {
-    const DisplayColorSpace hdr(kD65, kRed, kGreen, kBlue, eotf, 0.0, "h", nullptr);
-    EXPECT_EQ(hdr.getEotf(), eotf);
-    for (bool pure : {false, true}) EXPECT_EQ(hdr.getLinLut(pure), &Pfwl::sGamma30);
-    expectEncoding(hdr, false, [](double y) { return Pfwl::sGamma30.inverse(y); });
-    expectEncoding(hdr, true, [](double y) { return Pfwl::sGamma30.inverse(y); });
+    const DisplayColorSpace hdr = space(eotf, 0.0);
+    for (bool pure : {false, true}) {
+      EXPECT_EQ(hdr.getLinLut(pure), &Pfwl::sGamma30);
+      expectEncoding(hdr, pure, [](double y) { return Pfwl::sGamma30.inverse(y); });
+    }
   }
 }
 
@@ -106,16 +96,16 @@ TEST(DisplayEotf, CallerTableDecodesAndItsInverseEncodes) {
   const DisplayColorSpace cs(kD65, kRed, kGreen, kBlue, &table, "t", nullptr);
   EXPECT_EQ(cs.getEotf(), EotfType::Lut);
   EXPECT_EQ(cs.getGamma(), 0.0);
-  EXPECT_EQ(cs.getLinLut(false), &table);
-  EXPECT_EQ(cs.getLinLut(true), &table);
-  for (bool pure : {false, true})
+  for (bool pure : {false, true}) {
+    EXPECT_EQ(cs.getLinLut(pure), &table);
     EXPECT_DOUBLE_EQ(cs.getGammaLut(1, pure)->transform(0.75), 861.5 / 1023);
+  }
 }
 
 TEST(DisplayNames, AlternativeIdentifierAnswersToo) {
-  const DisplayColorSpace cs(kD65, kRed, kGreen, kBlue, EotfType::Gamma, kGamma26,
-                             "com.apple.proapps.colorspace.p3.dci.gamma26",
-                             "com.apple.proapps.colorspace.dci.p3.gamma26");
+  const DisplayColorSpace cs =
+      space(EotfType::Gamma, kGamma26, "com.apple.proapps.colorspace.p3.dci.gamma26",
+            "com.apple.proapps.colorspace.dci.p3.gamma26");
   EXPECT_TRUE(cs.isColorSpace("com.apple.proapps.colorspace.p3.dci.gamma26", 0));
   EXPECT_TRUE(cs.isColorSpace("com.apple.proapps.colorspace.dci.p3.gamma26", 0));
   EXPECT_TRUE(cs.isColorSpace("p3.dci.gamma26", 29));
@@ -132,43 +122,32 @@ TEST(DisplayNames, AlternativeIdentifierAnswersToo) {
   EXPECT_TRUE(cs.isColorSpace(alt + 29, 29));
 
   // Identity by name ignores the alternative identifier.
-  const DisplayColorSpace other(kD65, kRed, kGreen, kBlue, EotfType::Gamma, kGamma26,
-                                "com.apple.proapps.colorspace.dci.p3.gamma26", nullptr);
-  EXPECT_TRUE(cs != other);
-}
+  EXPECT_TRUE(cs !=
+              space(EotfType::Gamma, kGamma26, "com.apple.proapps.colorspace.dci.p3.gamma26"));
 
-TEST(DisplayNames, HdrByIdentifier) {
-  const DisplayColorSpace pq(kD65, kRed, kGreen, kBlue, EotfType::Gamma, kGamma24,
-                             "com.apple.proapps.colorspace.rec2100.d65.pq", nullptr);
-  EXPECT_TRUE(pq.isHDR());
-  const DisplayColorSpace aliased(kD65, kRed, kGreen, kBlue, EotfType::Pq, 0.0, "x",
-                                  "com.apple.proapps.colorspace.rec2100.d65.hlg");
-  EXPECT_TRUE(aliased.isHDR());
-  const DisplayColorSpace plain(kD65, kRed, kGreen, kBlue, EotfType::Pq, 0.0, "x", nullptr);
-  EXPECT_FALSE(plain.isHDR());
+  // HDR is decided by identifier (main or alternative), not by the EOTF.
+  EXPECT_TRUE(
+      space(EotfType::Gamma, kGamma24, "com.apple.proapps.colorspace.rec2100.d65.pq").isHDR());
+  EXPECT_TRUE(
+      space(EotfType::Pq, 0.0, "x", "com.apple.proapps.colorspace.rec2100.d65.hlg").isHDR());
+  EXPECT_FALSE(space(EotfType::Pq, 0.0).isHDR());
 }
 
 TEST(DisplayFailures, ConstructorArguments) {
-  expectSignal(signalOf([] {
-                 DisplayColorSpace(kD65, kRed, kGreen, kBlue, EotfType::Lut, 0.0, "x", nullptr);
-               }),
-               kIllegalCall, "Use other constructor for this EOTF type");
-  for (int eotf : {0, 6, -1}) {
-    expectSignal(signalOf([&] {
-                   DisplayColorSpace(kD65, kRed, kGreen, kBlue, static_cast<EotfType>(eotf), 2.4,
-                                     "x", nullptr);
-                 }),
-                 kIllegalValue, "Unknown EOTF type");
-  }
-  expectSignal(signalOf([] {
-                 DisplayColorSpace(kD65, kRed, kGreen, kBlue,
-                                   static_cast<const LutInverse*>(nullptr), "x", nullptr);
-               }),
-               kIllegalValue, "Unhandled gamma lut");
-
-  KvrSignal white = signalOf([] {
-    DisplayColorSpace({0.3, -0.1}, kRed, kGreen, kBlue, EotfType::Linear, 0.0, "x", nullptr);
-  });
-  EXPECT_EQ(white.code(), kIllegalValue);
-  EXPECT_STREQ(white.what(), "Illegal white chromaticity");
+  expectSignal([] { space(EotfType::Lut, 0.0); }, kIllegalCall,
+               "Use other constructor for this EOTF type");
+  for (int eotf : {0, 6, -1})
+    expectSignal([&] { space(static_cast<EotfType>(eotf), 2.4); }, kIllegalValue,
+                 "Unknown EOTF type");
+  expectSignal(
+      [] {
+        DisplayColorSpace(kD65, kRed, kGreen, kBlue, static_cast<const LutInverse*>(nullptr), "x",
+                          nullptr);
+      },
+      kIllegalValue, "Unhandled gamma lut");
+  expectSignal(
+      [] {
+        DisplayColorSpace({0.3, -0.1}, kRed, kGreen, kBlue, EotfType::Linear, 0.0, "x", nullptr);
+      },
+      kIllegalValue, "Illegal white chromaticity", "src/kvrSrcColorSpaceInfo:");
 }

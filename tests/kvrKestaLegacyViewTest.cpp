@@ -5,23 +5,20 @@
 
 using namespace Kalvora;
 
-namespace {
-const double kRangeLow = 0.0012210012646391988;  // 5 / 4095 in single precision
-}
-
 TEST(KestaLegacyView, NormalisedToneCurveDecodes) {
+  const double rangeLow = 0.0012210012646391988;  // 5 / 4095 in single precision
   KestaLegacyView view;
   EXPECT_STREQ(view.getName(), "kesta_legacy_view");
   const LutFunc* lin = view.getLinLut(false);
   ASSERT_NE(lin, nullptr);
   EXPECT_EQ(view.getLinLut(true), lin);
-  EXPECT_NEAR(lin->transform(0.0), kRangeLow, 1e-12);
+  EXPECT_NEAR(lin->transform(0.0), rangeLow, 1e-12);
   EXPECT_NEAR(lin->transform(1.0), 1.0, 1e-12);
   EXPECT_LT(lin->transform(0.4), lin->transform(0.6));
 
   // A new domain maps its ends onto the same range.
   view.updateNormalization(0.1, 0.9);
-  EXPECT_NEAR(lin->transform(0.1), kRangeLow, 1e-12);
+  EXPECT_NEAR(lin->transform(0.1), rangeLow, 1e-12);
   EXPECT_NEAR(lin->transform(0.9), 1.0, 1e-12);
   EXPECT_EQ(lin->transform(0.95), 1.0);
 }
@@ -46,6 +43,5 @@ TEST(KestaLegacyView, ConvertsThroughTheToneMappedRec709Matrix) {
     EXPECT_NEAR(m[3 * row] + m[3 * row + 1] + m[3 * row + 2], 1.0, 2e-6);
 
   view.getLumaMatrix(m);
-  for (int row = 0; row < 3; ++row)
-    for (int c = 0; c < 3; ++c) EXPECT_EQ(m[3 * row + c], gLumaFactors[c]);
+  for (int i = 0; i < 9; ++i) EXPECT_EQ(m[i], gLumaFactors[i % 3]);
 }

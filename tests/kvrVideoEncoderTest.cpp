@@ -14,19 +14,15 @@ struct Scaling {
   double lumaOffset, lumaScale, chromaOffset, chromaScale;
 };
 
-// The scaling as a host sees it through the encoding matrix and offsets.
-Scaling scalingOf(const VideoEncoder& encoder) {
+// The scaling as a host sees it through the encoding matrix and offsets
+// (Rec.709 matrix).
+void expectScaling(const VideoEncoder& encoder, Scaling expected) {
   double m[9], offsets[3];
   encoder.getEncodingMatrix(m, offsets);
-  return {offsets[0], m[0] / 0.2126, offsets[1], m[5] / 0.5};
-}
-
-void expectScaling(const VideoEncoder& encoder, Scaling expected) {
-  Scaling s = scalingOf(encoder);
-  EXPECT_DOUBLE_EQ(s.lumaOffset, expected.lumaOffset);
-  EXPECT_DOUBLE_EQ(s.lumaScale, expected.lumaScale);
-  EXPECT_DOUBLE_EQ(s.chromaOffset, expected.chromaOffset);
-  EXPECT_DOUBLE_EQ(s.chromaScale, expected.chromaScale);
+  EXPECT_DOUBLE_EQ(offsets[0], expected.lumaOffset);
+  EXPECT_DOUBLE_EQ(m[0] / 0.2126, expected.lumaScale);
+  EXPECT_DOUBLE_EQ(offsets[1], expected.chromaOffset);
+  EXPECT_DOUBLE_EQ(m[5] / 0.5, expected.chromaScale);
 }
 
 void expectEncodes(const VideoEncoder& encoder, double r, double g, double b, double y, double cb,
@@ -38,73 +34,67 @@ void expectEncodes(const VideoEncoder& encoder, double r, double g, double b, do
   EXPECT_NEAR(out[2], cr, 1e-9);
 }
 
-const VideoEncoder::Range kRanges[] = {VideoEncoder::Full, VideoEncoder::Extended,
-                                       VideoEncoder::Legal, VideoEncoder::FullScaledChroma};
-
 }  // namespace
 
-TEST(VideoEncoderConstants, YPbPrRowsFollowFromTheLumaCoefficients) {
-  for (const double* m : {VideoEncoder::sRec709YPbPr, VideoEncoder::sRec2020YPbPr}) {
-    const double kr = m[0], kg = m[1], kb = m[2];
-    EXPECT_EQ(kr + kg + kb, 1.0);
-    EXPECT_DOUBLE_EQ(m[3], -kr / (2 * (1 - kb)));
-    EXPECT_DOUBLE_EQ(m[4], -kg / (2 * (1 - kb)));
-    EXPECT_EQ(m[5], 0.5);
-    EXPECT_EQ(m[6], 0.5);
-    EXPECT_DOUBLE_EQ(m[7], -kg / (2 * (1 - kr)));
-    EXPECT_DOUBLE_EQ(m[8], -kb / (2 * (1 - kr)));
+TEST(VideoEncoderConstants, PublishedYPbPrMatrices) {
+  const double rec709[3][3] = {{0.2126, 0.7152, 0.0722},
+                               {-0.11457210605733996, -0.38542789394266, 0.5},
+                               {0.5, -0.45415290830581656, -0.04584709169418339}};
+  const double rec2020[3][3] = {{0.2627, 0.678, 0.0593},
+                                {-0.13963006271925163, -0.3603699372807484, 0.5},
+                                {0.5, -0.4597857045978571, -0.040214295402142955}};
+  for (int i = 0; i < 9; ++i) {
+    EXPECT_EQ(VideoEncoder::sRec709YPbPr[i], rec709[i / 3][i % 3]) << i;
+    EXPECT_EQ(VideoEncoder::sRec2020YPbPr[i], rec2020[i / 3][i % 3]) << i;
   }
 }
 
 TEST(VideoEncoderScaling, TenBitRanges) {
+  const double pb = 0.04584709169418339;  // minus Pr of pure blue
   VideoEncoder encoder(10, VideoEncoder::Legal);
   expectScaling(encoder, {64, 876, 512, 896});
   expectEncodes(encoder, 1, 1, 1, 940, 512, 512);
   expectEncodes(encoder, 0, 0, 0, 64, 512, 512);
   // Pure blue reaches the top of the Pb range, pure red the top of Pr.
-  expectEncodes(encoder, 0, 0, 1, 64 + 0.0722 * 876, 960, 512 - 0.04584709169418339 * 896);
+  expectEncodes(encoder, 0, 0, 1, 64 + 0.0722 * 876, 960, 512 - pb * 896);
   expectEncodes(encoder, 1, 0, 0, 64 + 0.2126 * 876, 512 - 0.11457210605733996 * 896, 960);
 
   encoder.setRange(VideoEncoder::Full);
   expectScaling(encoder, {0, 1023, 512, 1023});
   expectEncodes(encoder, 1, 1, 1, 1023, 512, 512);
-  expectEncodes(encoder, 0, 0, 1, 0.0722 * 1023, 512 + 511.5, 512 - 0.04584709169418339 * 1023);
+  expectEncodes(encoder, 0, 0, 1, 0.0722 * 1023, 512 + 511.5, 512 - pb * 1023);
 
   encoder.setRange(VideoEncoder::Extended);
   expectScaling(encoder, {4, 1015, 511.5, 1015});
   expectEncodes(encoder, 1, 1, 1, 1019, 511.5, 511.5);
-  expectEncodes(encoder, 0, 0, 1, 4 + 0.0722 * 1015, 511.5 + 507.5,
-                511.5 - 0.04584709169418339 * 1015);
+  expectEncodes(encoder, 0, 0, 1, 4 + 0.0722 * 1015, 511.5 + 507.5, 511.5 - pb * 1015);
 
   encoder.setRange(VideoEncoder::FullScaledChroma);
   expectScaling(encoder, {0, 1023, 512, 1023 * 1.0228310502283104});
 }
 
-TEST(VideoEncoderScaling, EightAndSixteenBits) {
+TEST(VideoEncoderScaling, OtherBitDepthsAndUnknownRange) {
   VideoEncoder encoder(8, VideoEncoder::Extended);
   expectScaling(encoder, {1, 253, 127.5, 253});
   encoder.setBits(16);
   expectScaling(encoder, {256, 254 * 256 - 1, 32767.5, 254 * 256 - 1});
   encoder.setRange(VideoEncoder::Legal);
   expectScaling(encoder, {4096, 219 * 256, 32768, 224 * 256});
-}
 
-TEST(VideoEncoderScaling, UnknownRangeIsIgnored) {
-  VideoEncoder encoder(10, VideoEncoder::Legal);
-  encoder.setRange(static_cast<VideoEncoder::Range>(4));
-  expectScaling(encoder, {64, 876, 512, 896});
+  encoder.setRange(static_cast<VideoEncoder::Range>(4));  // ignored
+  expectScaling(encoder, {4096, 219 * 256, 32768, 224 * 256});
   encoder.setBits(12);  // still the legal range
   expectScaling(encoder, {256, 3504, 2048, 3584});
 }
 
 TEST(VideoEncoderRoundTrip, DecodeUndoesEncodeInEveryRange) {
   const double samples[][3] = {{0, 0, 0}, {1, 1, 1}, {1, 0, 0}, {0.2, 0.5, 0.9}, {-0.1, 1.2, 0.4}};
-  for (int bits : {8, 10, 12, 16}) {
-    for (VideoEncoder::Range range : kRanges) {
+  for (int bits : {8, 10, 12, 16})
+    for (VideoEncoder::Range range : {VideoEncoder::Full, VideoEncoder::Extended,
+                                      VideoEncoder::Legal, VideoEncoder::FullScaledChroma})
       for (ColorSpace cs : {Rec1886, Rec2020Gamma24}) {
-        VideoEncoder encoder(bits, range);
+        VideoEncoder encoder(bits, range), decoder(bits, range);
         ASSERT_EQ(encoder.setColorSpace(cs), kNoError);
-        VideoEncoder decoder(bits, range);
         ASSERT_EQ(decoder.setColorSpace(cs), kNoError);
         decoder.setDirection(false);
         for (const auto& rgb : samples) {
@@ -115,8 +105,6 @@ TEST(VideoEncoderRoundTrip, DecodeUndoesEncodeInEveryRange) {
             EXPECT_NEAR(back[c], rgb[c], 1e-12) << bits << " bits, range " << range;
         }
       }
-    }
-  }
 }
 
 TEST(VideoEncoderMatrices, HardwareFormMatchesTheFunction) {
@@ -125,58 +113,44 @@ TEST(VideoEncoderMatrices, HardwareFormMatchesTheFunction) {
   double enc[9], encOffsets[3], dec[9], decOffsets[3];
   encoder.getEncodingMatrix(enc, encOffsets);
   encoder.getDecodingMatrix(dec, decOffsets);
-
-  const double rgb[3] = {0.3, 0.6, 0.1};
-  double code[3], expected[3];
-  mulRgbMatVect(enc, rgb[0], rgb[1], rgb[2], code[0], code[1], code[2]);
-  encoder.encode(rgb[0], rgb[1], rgb[2], expected[0], expected[1], expected[2]);
-  for (int c = 0; c < 3; ++c) EXPECT_NEAR(code[c] + encOffsets[c], expected[c], 1e-9);
-
-  double back[3];
-  mulRgbMatVect(dec, code[0] + encOffsets[0] + decOffsets[0],
-                code[1] + encOffsets[1] + decOffsets[1], code[2] + encOffsets[2] + decOffsets[2],
-                back[0], back[1], back[2]);
-  for (int c = 0; c < 3; ++c) EXPECT_NEAR(back[c], rgb[c], 1e-12);
   EXPECT_EQ(decOffsets[0], -64.0);
   EXPECT_EQ(decOffsets[1], -512.0);
   EXPECT_EQ(decOffsets[2], -512.0);
+
+  double code[3], expected[3], back[3];
+  mulRgbMatVect(enc, 0.3, 0.6, 0.1, code[0], code[1], code[2]);
+  encoder.encode(0.3, 0.6, 0.1, expected[0], expected[1], expected[2]);
+  for (int c = 0; c < 3; ++c) EXPECT_NEAR(code[c] + encOffsets[c], expected[c], 1e-9);
+  for (int c = 0; c < 3; ++c) code[c] += encOffsets[c] + decOffsets[c];
+  mulRgbMatVect(dec, code[0], code[1], code[2], back[0], back[1], back[2]);
+  EXPECT_NEAR(back[0], 0.3, 1e-12);
+  EXPECT_NEAR(back[1], 0.6, 1e-12);
+  EXPECT_NEAR(back[2], 0.1, 1e-12);
 
   // Offsets are optional.
   encoder.getEncodingMatrix(enc, nullptr);
   encoder.getDecodingMatrix(dec, nullptr);
 }
 
-TEST(VideoEncoderColorSpace, OnlyRec709AndRec2020) {
+TEST(VideoEncoderColorSpace, OnlyRec709Rec2020OrAnInvertibleCallerMatrix) {
   VideoEncoder encoder(10, VideoEncoder::Full);
-  EXPECT_EQ(encoder.setColorSpace(Rec2020Gamma24), kNoError);
   double m[9];
-  encoder.getEncodingMatrix(m, nullptr);
-  EXPECT_DOUBLE_EQ(m[0], 0.2627 * 1023);
-
+  EXPECT_EQ(encoder.setColorSpace(Rec2020Gamma24), kNoError);
   EXPECT_EQ(encoder.setColorSpace(P3D65Gamma26), kIllegalValue);
   EXPECT_EQ(encoder.setColorSpace(static_cast<ColorSpace>(-1)), kIllegalValue);
   encoder.getEncodingMatrix(m, nullptr);
   EXPECT_DOUBLE_EQ(m[0], 0.2627 * 1023);
-
   EXPECT_EQ(encoder.setColorSpace(Rec1886), kNoError);
   encoder.getEncodingMatrix(m, nullptr);
   EXPECT_DOUBLE_EQ(m[0], 0.2126 * 1023);
-}
 
-TEST(VideoEncoderColorSpace, CallerMatrixMustBeInvertible) {
-  VideoEncoder encoder(10, VideoEncoder::Full);
   const double custom[9] = {0.3, 0.59, 0.11, -0.17, -0.33, 0.5, 0.5, -0.42, -0.08};
   EXPECT_EQ(encoder.setColorSpace(custom), kNoError);
-  double m[9];
-  encoder.getEncodingMatrix(m, nullptr);
-  EXPECT_DOUBLE_EQ(m[1], 0.59 * 1023);
-
-  // A singular matrix changes neither direction.
+  // A singular, non-finite or missing matrix changes neither direction.
   const double singular[9] = {1, 2, 3, 2, 4, 6, 0, 0, 1};
-  EXPECT_EQ(encoder.setColorSpace(singular), kIllegalValue);
   const double notFinite[9] = {1, 0, 0, 0, 1, 0, 0, 0, NAN};
-  EXPECT_EQ(encoder.setColorSpace(notFinite), kIllegalValue);
-  EXPECT_EQ(encoder.setColorSpace(static_cast<const double*>(nullptr)), kIllegalValue);
+  for (const double* bad : {singular, notFinite, static_cast<const double*>(nullptr)})
+    EXPECT_EQ(encoder.setColorSpace(bad), kIllegalValue);
   encoder.getEncodingMatrix(m, nullptr);
   EXPECT_DOUBLE_EQ(m[1], 0.59 * 1023);
   double code[3], back[3];
@@ -186,7 +160,7 @@ TEST(VideoEncoderColorSpace, CallerMatrixMustBeInvertible) {
   EXPECT_NEAR(back[2], 0.75, 1e-12);
 }
 
-TEST(VideoEncoderFailures, BitDepthOutsideEightToSixteen) {
+TEST(VideoEncoderFailures, BitDepthOutsideEightToSixteenAndUnknownRange) {
   VideoEncoder encoder(10, VideoEncoder::Legal);
   for (int bits : {7, 0, -3, 17, 31, 40}) {
     EXPECT_EQ(encoder.setBits(bits), kIllegalValue) << bits;
@@ -194,24 +168,22 @@ TEST(VideoEncoderFailures, BitDepthOutsideEightToSixteen) {
   }
   EXPECT_EQ(encoder.setBits(8), kNoError);
   EXPECT_EQ(encoder.setBits(16), kNoError);
-}
 
-TEST(VideoEncoderFailures, ConstructorRejectsBitDepthAndRange) {
-  for (int bits : {7, 17}) {
+  const struct {
+    int bits;
+    int range;
+    const char* message;
+  } bad[] = {{7, VideoEncoder::Legal, "Illegal video bit depth"},
+             {17, VideoEncoder::Legal, "Illegal video bit depth"},
+             {10, 4, "Illegal video range"}};
+  for (const auto& c : bad) {
     try {
-      VideoEncoder encoder(bits, VideoEncoder::Legal);
-      ADD_FAILURE() << bits << " bits accepted";
+      VideoEncoder rejected(c.bits, static_cast<VideoEncoder::Range>(c.range));
+      ADD_FAILURE() << c.message << " not raised";
     } catch (const KvrSignal& s) {
       EXPECT_EQ(s.code(), kIllegalValue);
-      EXPECT_STREQ(s.what(), "Illegal video bit depth");
+      EXPECT_STREQ(s.what(), c.message);
       EXPECT_EQ(std::strncmp(s.where(), "src/kvrVideoEncoder:", 20), 0) << s.where();
     }
-  }
-  try {
-    VideoEncoder encoder(10, static_cast<VideoEncoder::Range>(4));
-    ADD_FAILURE() << "unknown range accepted";
-  } catch (const KvrSignal& s) {
-    EXPECT_EQ(s.code(), kIllegalValue);
-    EXPECT_STREQ(s.what(), "Illegal video range");
   }
 }
