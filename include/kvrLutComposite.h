@@ -14,6 +14,8 @@ class LutComposite3D : public LutFunc3D {
 public:
   LutComposite3D() = default;
   void addTransformation(const LutFunc3D& stage);
+  int getCount() const { return static_cast<int>(stages_.size()); }
+  const LutFunc3D& getStage(int i) const { return *stages_[i]; }
 
   void transform(double r, double g, double b, double& outR, double& outG,
                  double& outB) const override;
@@ -33,6 +35,8 @@ public:
   // Throws kLimitExceeded, leaving the chain unchanged, when all slots are used.
   void addTransformation(const LutFunc3D& stage);
   void reset();
+  int getCount() const { return count_; }
+  const LutFunc3D& getStage(int i) const { return *stage_[i]; }
 
   void transform(double r, double g, double b, double& outR, double& outG,
                  double& outB) const override;

@@ -191,6 +191,7 @@ public:
   void setColorLuts(const LutFunc& r, const LutFunc& g, const LutFunc& b);
   void setColorLuts(const LutFuncTriple& triple);
   void setColorChannel(int channel, const LutFunc& func) { channel_[channel] = &func; }
+  const LutFunc& getColorChannel(int channel) const { return *channel_[channel]; }
 
 private:
   const LutFunc* channel_[3];

@@ -8,6 +8,7 @@
 #include <limits>
 
 #include "kvrCameraCalibration.h"
+#include "kvrGridSampler.h"
 #include "kvrInterpolateBalance.h"
 
 #define KVR_SOURCE "src/kvrKalvora"
@@ -420,7 +421,7 @@ ErrorCode Kalvora::getRgbLut(unsigned int id, int size, unsigned short* out, Lut
 ErrorCode Kalvora::export3dLut(unsigned int id, int size, double* out, LutOrder order) {
   return kvrBoundary(KVR_HERE, [&] {
     check3dLutSize(size);
-    needExportLut(id)->getTable(size, out, order);
+    sample3dTable(*needExportLut(id), size, out, order);
     return kNoError;
   });
 }
@@ -430,7 +431,7 @@ ErrorCode Kalvora::export3dLut(unsigned int id, int size, unsigned short* out, L
   return kvrBoundary(KVR_HERE, [&] {
     check3dLutSize(size);
     checkScale(scale);
-    needExportLut(id)->getTable(size, out, order, scale, false);
+    sample3dTable(*needExportLut(id), size, out, order, scale, false);
     return kNoError;
   });
 }

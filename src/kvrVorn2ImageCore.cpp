@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "kvrError.h"
+#include "kvrGridSampler.h"
 
 #define KVR_SOURCE "src/kvrVorn2ImageCore"
 
@@ -92,7 +93,7 @@ ErrorCode Vorn2ImageCore::get3dLut(unsigned int nodeId, int meshPoints, double* 
                                    LutOrder order) const {
   return kvrBoundary(KVR_HERE, [&] {
     needNode(nodeId, kNode3dLut);
-    do_get3dLut(nodeId)->getTable(meshPoints, out, order);
+    sample3dTable(*do_get3dLut(nodeId), meshPoints, out, order);
     return kNoError;
   });
 }
@@ -101,7 +102,7 @@ ErrorCode Vorn2ImageCore::get3dLut(unsigned int nodeId, int meshPoints, unsigned
                                    LutOrder order, int maxValue, bool halfGrid) const {
   return kvrBoundary(KVR_HERE, [&] {
     needNode(nodeId, kNode3dLut);
-    do_get3dLut(nodeId)->getTable(meshPoints, out, order, maxValue, halfGrid);
+    sample3dTable(*do_get3dLut(nodeId), meshPoints, out, order, maxValue, halfGrid);
     return kNoError;
   });
 }

@@ -70,8 +70,10 @@ std::time_t localMidnight(int day, int month, int year) {
 
 }  // namespace
 
-TEST_F(CalibrationLoader, ReadsHeaderAndRows) {
-  Record record = loadGood("good_five_rows.txt");
+TEST_F(CalibrationLoader, ReadsHeaderAndRowsAndLeavesTheCodeAlone) {
+  ErrorCode code = kReadOnly;
+  Record record = load(kDataDir + "good_five_rows.txt", code);
+  EXPECT_EQ(code, kReadOnly);
   ASSERT_NE(record, nullptr);
   EXPECT_EQ(record->headerValue1, 4711u);
   EXPECT_EQ(record->headerValue2, 3u);
@@ -87,45 +89,32 @@ TEST_F(CalibrationLoader, ReadsHeaderAndRows) {
   EXPECT_EQ(first.gainRed, 1.25f);
   EXPECT_EQ(first.gainBlue, 2.875f);
   EXPECT_EQ(first.slope, -0.875f);
-
   const auto& last = record->rows()[4];
   EXPECT_EQ(last.cct, 7500);
   EXPECT_EQ(last.matrix[8], 1.3125);
   EXPECT_EQ(last.gainRed, 2.25f);
   EXPECT_EQ(last.gainBlue, 1.375f);
   EXPECT_EQ(last.slope, -1.375f);
+
+  // Line ends and text after a blank line do not change the record.
+  for (const char* name : {"good_crlf_line_ends.txt", "good_text_after_blank_line_ignored.txt"}) {
+    Record same = loadGood(name);
+    ASSERT_NE(same, nullptr);
+    EXPECT_EQ(std::memcmp(record.get(), same.get(), CameraSystemCalibrationRecord::byteSize(5)), 0)
+        << name;
+  }
 }
 
-TEST_F(CalibrationLoader, SuccessLeavesTheCallersCodeAlone) {
-  ErrorCode code = kReadOnly;
-  Record record = load(kDataDir + "good_five_rows.txt", code);
-  EXPECT_NE(record, nullptr);
-  EXPECT_EQ(code, kReadOnly);
-}
-
-TEST_F(CalibrationLoader, RowCountZeroWithoutRowsGivesAnEmptyRecord) {
-  Record record = loadGood("good_no_rows.txt");
-  ASSERT_NE(record, nullptr);
-  EXPECT_EQ(record->rowCount, 0);
-  EXPECT_EQ(record->layoutVersion, 1u);
-}
-
-TEST_F(CalibrationLoader, LineEndsAndTheEndOfTheFile) {
-  Record lf = loadGood("good_five_rows.txt");
-  Record crlf = loadGood("good_crlf_line_ends.txt");
-  Record tail = loadGood("good_text_after_blank_line_ignored.txt");
-  ASSERT_TRUE(lf && crlf && tail);
-  const std::size_t bytes = CameraSystemCalibrationRecord::byteSize(5);
-  EXPECT_EQ(std::memcmp(lf.get(), crlf.get(), bytes), 0);
-  EXPECT_EQ(std::memcmp(lf.get(), tail.get(), bytes), 0);
-
+TEST_F(CalibrationLoader, SmallFilesAndUnreadableHeaderNumbers) {
+  Record empty = loadGood("good_no_rows.txt");
+  ASSERT_NE(empty, nullptr);
+  EXPECT_EQ(empty->rowCount, 0);
+  EXPECT_EQ(empty->layoutVersion, 1u);
   Record single = loadGood("good_no_newline_at_end.txt");
   ASSERT_NE(single, nullptr);
   ASSERT_EQ(single->rowCount, 1);
   EXPECT_EQ(single->rows()[0].cct, 4300);
-}
 
-TEST_F(CalibrationLoader, UnreadableHeaderNumbersAreZeroAndValuesAreNarrowed) {
   Record record = loadGood("good_unreadable_header_values.txt");
   ASSERT_NE(record, nullptr);
   EXPECT_EQ(record->headerValue1, 0u);
@@ -141,22 +130,21 @@ TEST_F(CalibrationLoader, UnreadableHeaderNumbersAreZeroAndValuesAreNarrowed) {
 }
 
 TEST_F(CalibrationLoader, MessagesOfTheFailures) {
-  EXPECT_EQ(messageFor("bad_month_lower_case.txt"), "Date conversion error");
-  EXPECT_EQ(messageFor("bad_month_unknown.txt"), "Date conversion error");
-  EXPECT_EQ(messageFor("bad_empty.txt"), "Date conversion error");
-  EXPECT_EQ(messageFor("bad_row_with_12_numbers.txt"), "Error by reading RGB matrix");
-  EXPECT_EQ(messageFor("bad_row_with_14_numbers.txt"), "Error by reading RGB matrix");
-  EXPECT_EQ(messageFor("bad_blank_line_between_rows.txt"), "Error by reading RGB matrix");
-  EXPECT_EQ(messageFor("bad_row_count_too_high.txt"), "Error by reading RGB matrix");
-  EXPECT_EQ(messageFor("bad_row_count_2_pow_32_minus_1.txt"), "Error by reading RGB matrix");
-  EXPECT_EQ(messageFor("bad_row_count_2_pow_32_plus_5.txt"), "Error by reading RGB matrix");
+  const char* dateErrors[] = {"bad_month_lower_case.txt", "bad_month_unknown.txt", "bad_empty.txt"};
+  for (const char* name : dateErrors) EXPECT_EQ(messageFor(name), "Date conversion error") << name;
+  const char* rowErrors[] = {
+      "bad_row_with_12_numbers.txt",        "bad_row_with_14_numbers.txt",
+      "bad_blank_line_between_rows.txt",    "bad_row_count_too_high.txt",
+      "bad_row_count_2_pow_32_minus_1.txt", "bad_row_count_2_pow_32_plus_5.txt"};
+  for (const char* name : rowErrors)
+    EXPECT_EQ(messageFor(name), "Error by reading RGB matrix") << name;
 
   Report report = loadBad(kDataDir + "bad_month_lower_case.txt");
   EXPECT_EQ(report.where.rfind("src/kvrCameraCalibration:", 0), 0u) << report.where;
   EXPECT_EQ(report.where.substr(report.where.size() - 6), " ERROR");
 }
 
-TEST_F(CalibrationLoader, MissingFile) {
+TEST_F(CalibrationLoader, MissingFileNullPathAndDirectory) {
   const std::string path = kDataDir + "no_such_file_%s%n.txt";
   testing::internal::CaptureStderr();
   Report report = loadBad(path);
@@ -170,9 +158,9 @@ TEST_F(CalibrationLoader, MissingFile) {
   testing::internal::GetCapturedStderr();
   EXPECT_EQ(code, kUnknownError);
   EXPECT_EQ(ReportCapture::reports().size(), 1u);
-}
 
-TEST_F(CalibrationLoader, DirectoryIsNotACalibrationFile) { loadBad(kDataDir); }
+  loadBad(kDataDir);
+}
 
 // Every file named bad_* must be rejected with exactly one report and every
 // good_* file must load (the sanitizer build checks for leaks and overruns).
@@ -194,7 +182,7 @@ TEST_F(CalibrationLoader, EveryFileOfTheCollection) {
   EXPECT_GE(bad, 30);
 }
 
-TEST(CalibrationRecord, SizesNeverWrap) {
+TEST(CalibrationRecord, SizesNeverWrapAndRowsFollowTheHeader) {
   using System = CameraSystemCalibrationRecord;
   using Unit = CameraUnitCalibrationRecord;
   EXPECT_EQ(System::byteSize(0), sizeof(System));
@@ -206,18 +194,13 @@ TEST(CalibrationRecord, SizesNeverWrap) {
   EXPECT_EQ(Unit::byteSize(-5), 0u);
   EXPECT_EQ(System::allocate(-1), nullptr);
   EXPECT_EQ(Unit::allocate(int64_t{4294967295}), nullptr);
-}
 
-TEST(CalibrationRecord, AllocateGivesZeroedRowsAfterTheHeader) {
-  CameraUnitCalibrationRecord* unit = CameraUnitCalibrationRecord::allocate(3);
+  Unit* unit = Unit::allocate(3);
   ASSERT_NE(unit, nullptr);
   EXPECT_EQ(unit->rowCount, 3);
   EXPECT_EQ(reinterpret_cast<const char*>(unit->rows()),
-            reinterpret_cast<const char*>(unit) + sizeof(CameraUnitCalibrationRecord));
-  for (int i = 0; i < 3; ++i) {
-    EXPECT_EQ(unit->rows()[i].cct, 0);
-    EXPECT_EQ(unit->rows()[i].gainRed, 0.0f);
-  }
+            reinterpret_cast<const char*>(unit) + sizeof(Unit));
+  for (int i = 0; i < 3; ++i) EXPECT_EQ(unit->rows()[i].cct, 0);  // zeroed
   unit->rows()[2].slope = -1.0f;  // the last row lies inside the block
   std::free(unit);
 }

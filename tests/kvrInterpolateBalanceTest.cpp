@@ -1,8 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstdlib>
-#include <memory>
 
 #include "kvrCameraCalibration.h"
 #include "kvrInterpolateBalance.h"
@@ -24,20 +22,13 @@ const SystemRow kSystemRows[] = {
     {5600, 1.875f, 1.75f, 0.9375f, {1.5, -0.3125, -0.1875, -0.25, 1.4375, -0.1875, 0, -0.4375, 1.375}},
     {7500, 2.25f, 1.375f, 0.75f, {1.4375, -0.25, -0.1875, -0.25, 1.4375, -0.1875, 0, -0.375, 1.3125}},
 };
+const UnitRow kUnitRows[] = {{3000, 1.3f, 2.7f, 1.1f}, {4000, 1.55f, 2.1f, 1.0f}, {6500, 2.05f, 1.5f, 0.9f}};
 // clang-format on
 constexpr int kCount = 5;
-
-const UnitRow kUnitRows[] = {
-    {3000, 1.3f, 2.7f, 1.1f},
-    {4000, 1.55f, 2.1f, 1.0f},
-    {6500, 2.05f, 1.5f, 0.9f},
-};
 constexpr int kUnitCount = 3;
 
 struct Balance {
-  double gainRed = -1.0;
-  double gainBlue = -1.0;
-  double slope = -1.0;
+  double gainRed = -1.0, gainBlue = -1.0, slope = -1.0;
 };
 
 template <class Row>
@@ -49,11 +40,12 @@ Balance balanceAt(double cct, const Row* rows, int count) {
 
 template <class Row>
 void expectRow(const Balance& b, const Row& row) {
-  EXPECT_EQ(b.gainRed, row.gainRed);
-  EXPECT_EQ(b.gainBlue, row.gainBlue);
-  EXPECT_EQ(b.slope, row.slope);
+  EXPECT_EQ(b.gainRed, row.gainRed) << row.cct;
+  EXPECT_EQ(b.gainBlue, row.gainBlue) << row.cct;
+  EXPECT_EQ(b.slope, row.slope) << row.cct;
 }
 
+// Temperature and tint for gains; cct stays 0 and tint 99 when none is found.
 template <class Row>
 void cctOf(double gainRed, double gainBlue, double& cct, double& tint, const Row* rows, int count) {
   cct = 0.0;
@@ -61,11 +53,24 @@ void cctOf(double gainRed, double gainBlue, double& cct, double& tint, const Row
   interpolateCct(gainRed, gainBlue, cct, tint, rows, count);
 }
 
+// Each row's temperature gives its gains and slope, and its gains give its
+// temperature and no tint.
+template <class Row, int N>
+void expectRowsExact(const Row (&rows)[N]) {
+  for (const Row& row : rows) {
+    expectRow(balanceAt(row.cct, rows, N), row);
+    double cct, tint;
+    cctOf(row.gainRed, row.gainBlue, cct, tint, rows, N);
+    EXPECT_NEAR(cct, row.cct, 1e-9);
+    EXPECT_NEAR(tint, 0.0, 1e-9);
+  }
+}
+
 }  // namespace
 
-TEST(InterpolateBalance, RowTemperaturesGiveTheRowsExactly) {
-  for (const SystemRow& row : kSystemRows) expectRow(balanceAt(row.cct, kSystemRows, kCount), row);
-  for (const UnitRow& row : kUnitRows) expectRow(balanceAt(row.cct, kUnitRows, kUnitCount), row);
+TEST(InterpolateBalance, RowsAreExactInBothDirections) {
+  expectRowsExact(kSystemRows);
+  expectRowsExact(kUnitRows);
 }
 
 TEST(InterpolateBalance, OutsideTheTableTheEndRowsAreUsed) {
@@ -79,8 +84,7 @@ TEST(InterpolateBalance, OutsideTheTableTheEndRowsAreUsed) {
 
 TEST(InterpolateBalance, LinearInReciprocalTemperature) {
   // The harmonic mean of two row temperatures lies halfway in 1/cct.
-  const double cct = 2.0 / (1.0 / 3200.0 + 1.0 / 4300.0);
-  Balance b = balanceAt(cct, kSystemRows, kCount);
+  const Balance b = balanceAt(2.0 / (1.0 / 3200.0 + 1.0 / 4300.0), kSystemRows, kCount);
   EXPECT_NEAR(b.gainRed, (1.375 + 1.625) / 2, 1e-14);
   EXPECT_NEAR(b.gainBlue, (2.5 + 2.0) / 2, 1e-14);
   EXPECT_NEAR(b.slope, (1.125 + 1.0625) / 2, 1e-14);
@@ -90,28 +94,12 @@ TEST(InterpolateBalance, LinearInReciprocalTemperature) {
 
 TEST(InterpolateBalance, EmptyTablesAndNaNChangeNothing) {
   const SystemRow* none = nullptr;
-  Balance untouched = balanceAt(4000.0, none, 0);
-  EXPECT_EQ(untouched.gainRed, -1.0);
+  EXPECT_EQ(balanceAt(4000.0, none, 0).gainRed, -1.0);
   EXPECT_EQ(balanceAt(4000.0, kSystemRows, -3).slope, -1.0);
   EXPECT_EQ(balanceAt(std::nan(""), kSystemRows, kCount).gainBlue, -1.0);
 }
 
-TEST(InterpolateCct, RowGainsGiveTheRowTemperatureAndNoTint) {
-  for (const SystemRow& row : kSystemRows) {
-    double cct, tint;
-    cctOf(row.gainRed, row.gainBlue, cct, tint, kSystemRows, kCount);
-    EXPECT_NEAR(cct, row.cct, 1e-9);
-    EXPECT_NEAR(tint, 0.0, 1e-9);
-  }
-  for (const UnitRow& row : kUnitRows) {
-    double cct, tint;
-    cctOf(row.gainRed, row.gainBlue, cct, tint, kUnitRows, kUnitCount);
-    EXPECT_NEAR(cct, row.cct, 1e-9);
-    EXPECT_NEAR(tint, 0.0, 1e-9);
-  }
-}
-
-TEST(InterpolateCct, RoundTripBetweenRowsIsClose) {
+TEST(InterpolateCct, RoundTripIsCloseBetweenRowsAndExactAtARow) {
   for (double cct = 2800.0; cct <= 7500.0; cct += 100.0) {
     for (double tint : {-10.0, -2.5, 0.0, 3.0, 10.0}) {
       Balance b = balanceAt(cct, kSystemRows, kCount);
@@ -122,15 +110,11 @@ TEST(InterpolateCct, RoundTripBetweenRowsIsClose) {
       EXPECT_NEAR(backTint, tint, 0.45) << cct << " " << tint;
     }
   }
-}
-
-TEST(InterpolateCct, TintMovesAlongTheRowSlopeAtARow) {
+  // At a row, tint moves along the row's slope and comes back exactly.
   const SystemRow& row = kSystemRows[2];
   for (double tint : {-7.0, 4.0}) {
-    double gainRed = row.gainRed;
-    double gainBlue = row.gainBlue;
+    double gainRed = row.gainRed, gainBlue = row.gainBlue, cct, backTint;
     tintGains(tint, row.slope, gainRed, gainBlue);
-    double cct, backTint;
     cctOf(gainRed, gainBlue, cct, backTint, kSystemRows, kCount);
     EXPECT_NEAR(cct, row.cct, 1e-6);
     EXPECT_NEAR(backTint, tint, 1e-9);
@@ -151,12 +135,9 @@ TEST(InterpolateCct, OutsideTheCalibratedRangeChangesNothing) {
   EXPECT_EQ(cct, 0.0);
   cctOf(std::nan(""), 2.0, cct, tint, kSystemRows, kCount);
   EXPECT_EQ(cct, 0.0);
-}
 
-TEST(InterpolateCct, DegenerateSegmentsAreSkipped) {
   // Two rows with the same gains enclose no white point.
   const UnitRow twins[] = {{3000, 1.5f, 2.0f, 1}, {5000, 1.5f, 2.0f, 1}, {7000, 2.0f, 1.5f, 1}};
-  double cct, tint;
   cctOf(1.75, 1.75, cct, tint, twins, 3);
   EXPECT_TRUE(std::isfinite(cct));
   EXPECT_TRUE(std::isfinite(tint));
@@ -173,8 +154,7 @@ TEST(InterpolateMatrix, RowsEndsAndReciprocalWeights) {
   interpolateMatrix(20000.0, m, kSystemRows, kCount);
   EXPECT_EQ(m[7], kSystemRows[4].matrix[7]);
 
-  const double cct = 2.0 / (1.0 / 4300.0 + 1.0 / 5600.0);
-  interpolateMatrix(cct, m, kSystemRows, kCount);
+  interpolateMatrix(2.0 / (1.0 / 4300.0 + 1.0 / 5600.0), m, kSystemRows, kCount);
   EXPECT_NEAR(m[0], (1.5625 + 1.5) / 2, 1e-14);
   EXPECT_NEAR(m[7], (-0.5 - 0.4375) / 2, 1e-14);
   EXPECT_NEAR(m[4], 1.4375, 1e-14);
@@ -183,12 +163,4 @@ TEST(InterpolateMatrix, RowsEndsAndReciprocalWeights) {
   const SystemRow* none = nullptr;
   interpolateMatrix(4000.0, untouched, none, 0);
   EXPECT_EQ(untouched[0], 7.0);
-}
-
-TEST(InterpolateBalance, WorksOnRecordsFromTheAllocator) {
-  std::unique_ptr<CameraSystemCalibrationRecord, decltype(&std::free)> record(
-      CameraSystemCalibrationRecord::allocate(kCount), &std::free);
-  ASSERT_NE(record, nullptr);
-  for (int i = 0; i < kCount; ++i) record->rows()[i] = kSystemRows[i];
-  expectRow(balanceAt(5600.0, record->rows(), record->rowCount), kSystemRows[3]);
 }

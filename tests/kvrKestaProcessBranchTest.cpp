@@ -1,9 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cmath>
-#include <cstdarg>
-#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -27,15 +24,6 @@ constexpr int kSamples = 129;
 
 double sampleAt(int i) { return -0.05 + 1.1 * i / (kSamples - 1); }
 
-// Records every report so that a test can check what was said.
-class ReportLog : public testing::Test {
-protected:
-  static std::vector<std::string> reports() { return KalvoraTest::ReportCapture::messages(); }
-
-private:
-  KalvoraTest::ReportCapture capture_;
-};
-
 // The tone map the branch builds from a curve for an encoding.
 KestaNormToneMapCurve normalised(const LutFunc& curve, const Elvex& elvex) {
   KestaNormToneMapCurve norm(curve);
@@ -49,6 +37,18 @@ void expectSameCurve(const LutFunc& got, const LutFunc& want) {
     ASSERT_DOUBLE_EQ(got.transform(sampleAt(i)), want.transform(sampleAt(i))) << sampleAt(i);
 }
 
+// Every channel c of got is curves[c] after the inverse of the video gamma;
+// without curves (playback) the inverse gamma alone.
+void expectGamma(const LutFuncRgb& got, const LutFuncInv& gamma, const VideoCurve* curves) {
+  for (int i = 0; i < kSamples; ++i) {
+    const double x = sampleAt(i), v = gamma.inverse(x);
+    double out[3];
+    got.transform(x, out[0], out[1], out[2]);
+    for (int c = 0; c < 3; ++c)
+      ASSERT_DOUBLE_EQ(out[c], curves ? curves[c].transform(v) : v) << x << " channel " << c;
+  }
+}
+
 struct Rgb {
   double r, g, b;
 };
@@ -59,17 +59,14 @@ Rgb channels(const LutFuncRgb& func, double x) {
   return out;
 }
 
-Rgb render(const LutFunc3D& func, double r, double g, double b) {
-  Rgb out;
-  func.transform(r, g, b, out.r, out.g, out.b);
-  return out;
-}
-
-void expectMatrix(const double (&got)[9], const double (&want)[9]) {
+void expectMatrix(KestaProcessBranch& branch, const double (&want)[9]) {
+  double got[9];
+  branch.getColorSpaceMatrix(got);
   for (int i = 0; i < 9; ++i) EXPECT_DOUBLE_EQ(got[i], want[i]) << "entry " << i;
 }
 
-void expectSignal(ErrorCode code, const std::string& message, void (*action)()) {
+template <class Action>
+void expectSignal(ErrorCode code, const std::string& message, Action&& action) {
   try {
     action();
     ADD_FAILURE() << "no signal";
@@ -79,108 +76,65 @@ void expectSignal(ErrorCode code, const std::string& message, void (*action)()) 
   }
 }
 
-class BranchTest : public ReportLog {
+class BranchTest : public testing::Test {
 protected:
   BranchTest() : elvex(kestaElvexparam, 800.0) { branch.updateElvex(elvex); }
 
+  static std::vector<std::string> reports() { return KalvoraTest::ReportCapture::messages(); }
+
+  KalvoraTest::ReportCapture capture;
   Elvex elvex;
   KestaProcessBranch branch;
 };
 
-// ---- Static table ---------------------------------------------------------------
-
 TEST(KestaProcessBranchTable, VideoFalseColourBandsAreSinglePrecisionConstants) {
-  const FalseColorLut::ColorRange* t = KestaProcessBranch::sVideoFalseColor;
-  const float bounds[7] = {0.0019f, 0.0039f, 0.1034f, 0.1287f, 0.2084f, 0.2473f, 0.9272f};
-  EXPECT_EQ(t[0].min, 0.0);
-  EXPECT_EQ(t[0].max, double(bounds[0]));
-  EXPECT_EQ(t[1].min, double(bounds[0]));
-  EXPECT_EQ(t[1].max, double(bounds[1]));
-  EXPECT_EQ(t[2].min, double(bounds[2]));
-  EXPECT_EQ(t[2].max, double(bounds[3]));
-  EXPECT_EQ(t[3].min, double(bounds[4]));
-  EXPECT_EQ(t[3].max, double(bounds[5]));
-  EXPECT_EQ(t[4].min, double(bounds[6]));
-  EXPECT_EQ(t[4].max, double(0.9754f));
-  EXPECT_EQ(t[5].min, double(0.9754f));
-  EXPECT_EQ(t[5].max, double(1.1f));
-  const double colours[6][3] = {{0.7f, 0, 1},    {0, 0, 1}, {0, 1, 0},
-                                {1, 0.7f, 0.7f}, {1, 1, 0}, {1, 0, 0}};
+  const double rows[6][5] = {{0.0, 0.0019f, 0.7f, 0, 1},  {0.0019f, 0.0039f, 0, 0, 1},
+                             {0.1034f, 0.1287f, 0, 1, 0}, {0.2084f, 0.2473f, 1, 0.7f, 0.7f},
+                             {0.9272f, 0.9754f, 1, 1, 0}, {0.9754f, 1.1f, 1, 0, 0}};
   for (int i = 0; i < 6; ++i) {
-    EXPECT_EQ(t[i].red, colours[i][0]) << i;
-    EXPECT_EQ(t[i].green, colours[i][1]) << i;
-    EXPECT_EQ(t[i].blue, colours[i][2]) << i;
+    const FalseColorLut::ColorRange& band = KestaProcessBranch::sVideoFalseColor[i];
+    EXPECT_EQ(band.min, rows[i][0]) << i;
+    EXPECT_EQ(band.max, rows[i][1]) << i;
+    EXPECT_EQ(band.red, rows[i][2]) << i;
+    EXPECT_EQ(band.green, rows[i][3]) << i;
+    EXPECT_EQ(band.blue, rows[i][4]) << i;
   }
 }
 
-// ---- Default branch -------------------------------------------------------------
+// ---- Default branch and settings ------------------------------------------------
 
 TEST_F(BranchTest, DefaultsAreVideoRec709WithNeutralCurves) {
-  EXPECT_TRUE(branch.isVideoMode());
-  EXPECT_FALSE(branch.isP3Output());
-  EXPECT_FALSE(branch.isPlaybackMode());
-  EXPECT_FALSE(branch.isFalseColorMode());
   EXPECT_FALSE(branch.hasUserLut());
-
-  KestaToneMapCurve neutral(0.5, 0.5);
-  expectSameCurve(branch.getToneMapLut(), normalised(neutral, elvex));
-
-  double matrix[9];
-  branch.getColorSpaceMatrix(matrix);
-  expectMatrix(matrix, gKestaWgTmRec709Mat);
-
-  const LutFuncRgb& gamma = branch.getGammaLut();
-  for (int i = 0; i < kSamples; ++i) {
-    const double want = Pfwl::sGamma24.inverse(sampleAt(i));
-    const Rgb got = channels(gamma, sampleAt(i));
-    // The neutral video curves clamp to [0, 1].
-    const double clamped = std::min(1.0, std::max(0.0, want));
-    ASSERT_DOUBLE_EQ(got.r, clamped);
-    ASSERT_DOUBLE_EQ(got.g, clamped);
-    ASSERT_DOUBLE_EQ(got.b, clamped);
-  }
-
-  // No log offsets: the identity clamped to [0, 1].
-  const Rgb log = channels(branch.getLogLut(), 0.3);
-  EXPECT_EQ(log.r, 0.3);
-  EXPECT_EQ(log.g, 0.3);
-  EXPECT_EQ(log.b, 0.3);
+  expectSameCurve(branch.getToneMapLut(), normalised(KestaToneMapCurve(0.5, 0.5), elvex));
+  expectMatrix(branch, gKestaWgTmRec709Mat);
+  // Gamma 2.4; the neutral video curves clamp to [0, 1].
+  const VideoCurve neutral[3];
+  expectGamma(branch.getGammaLut(), Pfwl::sGamma24, neutral);
 }
 
 TEST_F(BranchTest, ToneMapSpansTheEncodingFromBlackToClipping) {
   const LutFunc& tone = branch.getToneMapLut();
   EXPECT_NEAR(tone.transform(kestaElvexparam.encodingBlack), kToneRangeLow, 1e-15);
   EXPECT_NEAR(tone.transform(std::min(1.0, elvex.getMaxValue())), 1.0, 1e-15);
-
   // A new encoding moves the domain.
   Elvex bright(kestaElvexparam, 3200.0);
   branch.updateElvex(bright);
   expectSameCurve(branch.getToneMapLut(), normalised(KestaToneMapCurve(0.5, 0.5), bright));
 }
 
-TEST_F(BranchTest, P3OutputUsesTheP3MatrixAndGamma26) {
-  branch.setP3Output(true);
-  double matrix[9];
-  branch.getColorSpaceMatrix(matrix);
-  expectMatrix(matrix, gKestaWgTmP3Mat);
-  const LutFuncRgb& gamma = branch.getGammaLut();
-  for (double x : {0.01, 0.2, 0.5, 0.9}) {
-    const Rgb got = channels(gamma, x);
-    EXPECT_DOUBLE_EQ(got.g, Pfwl::sGamma26.inverse(x)) << x;
-  }
-}
-
-TEST_F(BranchTest, SaturationScalesTheMatrix) {
+TEST_F(BranchTest, MatrixFollowsOutputAndSaturation) {
+  double want[9];
   branch.setSaturation(0.4);
-  double matrix[9], want[9];
-  branch.getColorSpaceMatrix(matrix);
   satRgbMat(gKestaWgTmRec709Mat, gLumaFactors, 0.4, want);
-  expectMatrix(matrix, want);
+  expectMatrix(branch, want);
+  branch.setSaturation(1.0);
+  branch.setP3Output(true);
+  expectMatrix(branch, gKestaWgTmP3Mat);
+  const VideoCurve neutral[3];
+  expectGamma(branch.getGammaLut(), Pfwl::sGamma26, neutral);
 }
 
-// ---- Settings -------------------------------------------------------------------
-
-TEST_F(BranchTest, LogOffsetsMoveOneChannelEach) {
+TEST_F(BranchTest, LogOffsetsAndVideoParametersShapeTheirOwnChannel) {
   branch.setLogParameter(3001, -0.2);
   branch.setLogParameter(3003, 0.25);
   const Rgb got = channels(branch.getLogLut(), 0.1);
@@ -188,67 +142,33 @@ TEST_F(BranchTest, LogOffsetsMoveOneChannelEach) {
   EXPECT_DOUBLE_EQ(got.g, 0.1);
   EXPECT_DOUBLE_EQ(got.b, 0.35);
   EXPECT_DOUBLE_EQ(channels(branch.getLogLut(), 0.9).b, 1.0);  // clamped at white
-}
 
-TEST_F(BranchTest, VideoParametersShapeTheirOwnChannel) {
   branch.setVideoParameter(5001, 1.5);   // red slope
   branch.setVideoParameter(5012, -0.1);  // green offset
   branch.setVideoParameter(5023, 1.3);   // blue power
   branch.setVideoParameter(5032, 0.1);   // green pedestal
-  VideoCurve red, green, blue;
-  red.setSlope(1.5);
-  green.setOffset(-0.1);
-  green.setPedestal(0.1);
-  blue.setPower(1.3);
-  const LutFuncRgb& gamma = branch.getGammaLut();
-  for (int i = 0; i < kSamples; ++i) {
-    const double v = Pfwl::sGamma24.inverse(sampleAt(i));
-    const Rgb got = channels(gamma, sampleAt(i));
-    ASSERT_DOUBLE_EQ(got.r, red.transform(v));
-    ASSERT_DOUBLE_EQ(got.g, green.transform(v));
-    ASSERT_DOUBLE_EQ(got.b, blue.transform(v));
-  }
+  VideoCurve curves[3];
+  curves[0].setSlope(1.5);
+  curves[1].setOffset(-0.1);
+  curves[1].setPedestal(0.1);
+  curves[2].setPower(1.3);
+  expectGamma(branch.getGammaLut(), Pfwl::sGamma24, curves);
 }
 
-TEST(KestaProcessBranchIds, UnknownParameterIdsAreRejected) {
-  for (unsigned int id : {3000u, 3004u, 5001u}) {
-    KestaProcessBranch branch;
-    try {
-      branch.setLogParameter(id, 0.1);
-      ADD_FAILURE() << id;
-    } catch (const KvrSignal& signal) {
-      EXPECT_EQ(signal.code(), kUnknownId);
-      EXPECT_STREQ(signal.what(), "Unknown parameter");
-    }
-  }
-  for (unsigned int id : {5000u, 5004u, 5014u, 5024u, 5034u, 5040u, 3001u}) {
-    KestaProcessBranch branch;
-    try {
-      branch.setVideoParameter(id, 0.1);
-      ADD_FAILURE() << id;
-    } catch (const KvrSignal& signal) {
-      EXPECT_EQ(signal.code(), kUnknownId);
-      EXPECT_STREQ(signal.what(), "Unknown parameter");
-    }
-  }
-}
+TEST_F(BranchTest, UnknownParametersAndIllegalToneShapesAreRejected) {
+  for (unsigned int id : {3000u, 3004u, 5001u})
+    expectSignal(kUnknownId, "Unknown parameter", [&] { branch.setLogParameter(id, 0.1); });
+  for (unsigned int id : {5000u, 5004u, 5014u, 5024u, 5034u, 5040u, 3001u})
+    expectSignal(kUnknownId, "Unknown parameter", [&] { branch.setVideoParameter(id, 0.1); });
 
-TEST_F(BranchTest, ToneShapeFollowsTheControlsAndKeepsItWhenRejected) {
+  // A rejected tone shape keeps the previous one.
   branch.setTonemapParam(0.2, 0.8);
   KestaToneMapCurve shaped(0.2, 0.8);
   expectSameCurve(branch.getToneMapLut(), normalised(shaped, elvex));
-
-  expectSignal(kIllegalValue, "Illegal value for black gamma", [] {
-    KestaProcessBranch b;
-    b.setTonemapParam(-0.1, 0.5);
-  });
-  try {
-    branch.setTonemapParam(0.5, 1.1);
-    ADD_FAILURE();
-  } catch (const KvrSignal& signal) {
-    EXPECT_EQ(signal.code(), kIllegalValue);
-    EXPECT_STREQ(signal.what(), "Illegal value for knee point");
-  }
+  expectSignal(kIllegalValue, "Illegal value for black gamma",
+               [&] { branch.setTonemapParam(-0.1, 0.5); });
+  expectSignal(kIllegalValue, "Illegal value for knee point",
+               [&] { branch.setTonemapParam(0.5, 1.1); });
   expectSameCurve(branch.getToneMapLut(), normalised(shaped, elvex));
 }
 
@@ -258,90 +178,66 @@ TEST_F(BranchTest, PlaybackUsesTheVideoGammaAndBypassesTheVideoCurves) {
   branch.setVideoParameter(5001, 2.0);
   branch.setPlaybackMode(true);
   EXPECT_EQ(&branch.getToneMapLut(), &Pfwl::sGamma24);
-  const LutFuncRgb& gamma = branch.getGammaLut();
-  for (double x : {0.0, 0.1, 0.4, 0.8, 1.0}) {
-    const Rgb got = channels(gamma, x);
-    EXPECT_DOUBLE_EQ(got.r, Pfwl::sGamma24.inverse(x)) << x;
-    EXPECT_DOUBLE_EQ(got.b, Pfwl::sGamma24.inverse(x)) << x;
-  }
+  expectGamma(branch.getGammaLut(), Pfwl::sGamma24, nullptr);
 }
 
 TEST_F(BranchTest, LogOutputMakesToneMatrixAndGammaIdentities) {
   branch.setVideoMode(false);
   EXPECT_EQ(&branch.getToneMapLut(), &LutFunc::sUnity);
-  double matrix[9];
-  branch.getColorSpaceMatrix(matrix);
-  expectMatrix(matrix, gUnityMatrix);
+  expectMatrix(branch, gUnityMatrix);
   EXPECT_EQ(&branch.getGammaLut(), &LutFuncRgb::sUnity);
-  // Playback does not change the log output.
-  branch.setPlaybackMode(true);
+  branch.setPlaybackMode(true);  // does not change the log output
   EXPECT_EQ(&branch.getToneMapLut(), &LutFunc::sUnity);
 }
 
 TEST_F(BranchTest, FalseColourOnTheVideoSignalPaintsDisplayLightBands) {
   branch.setFalseColorMode(true);
-  double matrix[9], luma[9];
-  branch.getColorSpaceMatrix(matrix);
+  // Luma only: saturation 0.
+  double luma[9];
   satRgbMat(gKestaWgTmRec709Mat, gLumaFactors, 0.0, luma);
-  expectMatrix(matrix, luma);
-  for (int c = 0; c < 3; ++c) {
-    const double row = gLumaFactors[0] * gKestaWgTmRec709Mat[c] +
-                       gLumaFactors[1] * gKestaWgTmRec709Mat[3 + c] +
-                       gLumaFactors[2] * gKestaWgTmRec709Mat[6 + c];
-    EXPECT_NEAR(matrix[c], row, 1e-15);
-    EXPECT_NEAR(matrix[3 + c], row, 1e-15);
-    EXPECT_NEAR(matrix[6 + c], row, 1e-15);
-  }
+  expectMatrix(branch, luma);
 
   // The bands are the display-light table seen through the video gamma, so a
   // display-light value is painted by the band that holds it.
   const LutFuncRgb& paint = branch.getGammaLut();
-  const struct {
-    double x, r, g, b;
-  } painted[] = {{0.001, 0.7f, 0, 1},   {0.003, 0, 0, 1}, {0.115, 0, 1, 0},
-                 {0.22, 1, 0.7f, 0.7f}, {0.95, 1, 1, 0},  {1.0, 1, 0, 0}};
+  const double painted[][4] = {{0.001, 0.7f, 0, 1},   {0.003, 0, 0, 1}, {0.115, 0, 1, 0},
+                               {0.22, 1, 0.7f, 0.7f}, {0.95, 1, 1, 0},  {1.0, 1, 0, 0}};
   for (const auto& p : painted) {
-    const Rgb got = channels(paint, p.x);
-    EXPECT_EQ(got.r, p.r) << p.x;
-    EXPECT_EQ(got.g, p.g) << p.x;
-    EXPECT_EQ(got.b, p.b) << p.x;
+    const Rgb got = channels(paint, p[0]);
+    EXPECT_EQ(got.r, p[1]) << p[0];
+    EXPECT_EQ(got.g, p[2]) << p[0];
+    EXPECT_EQ(got.b, p[3]) << p[0];
   }
-  const Rgb grey = channels(paint, 0.5);
-  EXPECT_DOUBLE_EQ(grey.r, Pfwl::sGamma24.inverse(0.5));
-  EXPECT_DOUBLE_EQ(grey.b, Pfwl::sGamma24.inverse(0.5));
+  EXPECT_DOUBLE_EQ(channels(paint, 0.5).r, Pfwl::sGamma24.inverse(0.5));
+  EXPECT_DOUBLE_EQ(channels(paint, 0.5).b, Pfwl::sGamma24.inverse(0.5));
 
   // With P3 output the same bands go through gamma 2.6.
   branch.setP3Output(true);
-  const Rgb greyP3 = channels(branch.getGammaLut(), 0.5);
-  EXPECT_DOUBLE_EQ(greyP3.g, Pfwl::sGamma26.inverse(0.5));
+  EXPECT_DOUBLE_EQ(channels(branch.getGammaLut(), 0.5).g, Pfwl::sGamma26.inverse(0.5));
   EXPECT_EQ(channels(branch.getGammaLut(), 0.115).g, 1.0);
 }
 
 TEST_F(BranchTest, FalseColourOnTheLogSignalFollowsTheEncoding) {
   branch.setVideoMode(false);
   branch.setFalseColorMode(true);
-  double matrix[9], luma[9];
-  branch.getColorSpaceMatrix(matrix);
+  double luma[9];
   satRgbMat(gUnityMatrix, gLumaFactors, 0.0, luma);
-  expectMatrix(matrix, luma);
+  expectMatrix(branch, luma);
 
   const FalseColorLut::ColorRange* bands = branch.getLogRanges();
   const double grey = kestaElvexparam.encodingOffset;
-  EXPECT_EQ(bands[0].min, 0.0);
-  EXPECT_EQ(bands[0].max, elvex.valueZeroBase(2.5f / 65535.0f));
-  EXPECT_EQ(bands[1].min, bands[0].max);
-  EXPECT_EQ(bands[1].max, elvex.valueZeroBase(10.0f / 65535.0f));
-  EXPECT_EQ(bands[2].min, grey - 0.0104);
-  EXPECT_EQ(bands[2].max, grey + 0.0104);
-  EXPECT_EQ(bands[3].min, elvex.skinValue() - 0.0104);
-  EXPECT_EQ(bands[3].max, elvex.skinValue() + 0.0104);
-  EXPECT_EQ(bands[4].min, elvex.transform(0.62996f));
-  EXPECT_EQ(bands[4].max, elvex.transform(0.7937f));
-  EXPECT_EQ(bands[5].min, bands[4].max);
-  EXPECT_EQ(bands[5].max, 1.001);
+  const double limits[6][2] = {
+      {0.0, elvex.valueZeroBase(2.5f / 65535.0f)},
+      {elvex.valueZeroBase(2.5f / 65535.0f), elvex.valueZeroBase(10.0f / 65535.0f)},
+      {grey - 0.0104, grey + 0.0104},
+      {elvex.skinValue() - 0.0104, elvex.skinValue() + 0.0104},
+      {elvex.transform(0.62996f), elvex.transform(0.7937f)},
+      {elvex.transform(0.7937f), 1.001}};
   for (int i = 0; i < 6; ++i) {
-    EXPECT_EQ(bands[i].red, KestaProcessBranch::sVideoFalseColor[i].red);
-    EXPECT_EQ(bands[i].blue, KestaProcessBranch::sVideoFalseColor[i].blue);
+    EXPECT_EQ(bands[i].min, limits[i][0]) << i;
+    EXPECT_EQ(bands[i].max, limits[i][1]) << i;
+    EXPECT_EQ(bands[i].red, KestaProcessBranch::sVideoFalseColor[i].red) << i;
+    EXPECT_EQ(bands[i].blue, KestaProcessBranch::sVideoFalseColor[i].blue) << i;
   }
 
   const LutFuncRgb& paint = branch.getGammaLut();
@@ -366,10 +262,10 @@ TEST_F(BranchTest, UserTableReplacesTheToneCurveUntilReset) {
   Lut user(table, 5, 1023);
   expectSameCurve(branch.getToneMapLut(), normalised(user, elvex));
 
-  // Reshaping the built-in curve does not disturb the user table ...
+  // Reshaping the built-in curve does not disturb the user table, and a new
+  // encoding rescales it.
   branch.setTonemapParam(0.1, 0.9);
   expectSameCurve(branch.getToneMapLut(), normalised(user, elvex));
-  // ... and a new encoding rescales it.
   Elvex slower(kestaElvexparam, 200.0);
   branch.updateElvex(slower);
   expectSameCurve(branch.getToneMapLut(), normalised(user, slower));
@@ -406,7 +302,8 @@ TEST_F(BranchTest, RenderChainsLogOffsetToneMatrixAndGamma) {
               (matrix[3 * row] * t[0] + matrix[3 * row + 1] * t[1]) + matrix[3 * row + 2] * t[2];
           m[row] = std::min(1.0, std::max(0.0, v));
         }
-        const Rgb got = render(chain, r, g, b);
+        Rgb got;
+        chain.transform(r, g, b, got.r, got.g, got.b);
         ASSERT_DOUBLE_EQ(got.r, red.transform(Pfwl::sGamma24.inverse(m[0])));
         ASSERT_DOUBLE_EQ(got.g, std::min(1.0, Pfwl::sGamma24.inverse(m[1])));
         ASSERT_DOUBLE_EQ(got.b, std::min(1.0, Pfwl::sGamma24.inverse(m[2])));
@@ -414,26 +311,25 @@ TEST_F(BranchTest, RenderChainsLogOffsetToneMatrixAndGamma) {
   EXPECT_TRUE(reports().empty());
 }
 
-TEST_F(BranchTest, RenderInFalseColourReportsAndKeepsTheVideoGamma) {
-  const Rgb before = render(branch.getVideoRenderLut(), 0.3, 0.4, 0.5);
+// Without a video gamma to render, the branch reports and keeps the last one.
+TEST_F(BranchTest, RenderWithoutVideoGammaReportsAndKeepsTheLastOne) {
+  Rgb before, grey, log;
+  branch.getVideoRenderLut().transform(0.3, 0.4, 0.5, before.r, before.g, before.b);
   branch.setFalseColorMode(true);
-  const Rgb grey = render(branch.getVideoRenderLut(), 0.3, 0.4, 0.5);
-  ASSERT_EQ(reports().size(), 1u);
-  EXPECT_EQ(reports()[0], "unexpected result, using default");
+  branch.getVideoRenderLut().transform(0.3, 0.4, 0.5, grey.r, grey.g, grey.b);
+  EXPECT_EQ(reports(), std::vector<std::string>{"unexpected result, using default"});
   // The matrix stage turned grey; the gamma stage is still the video gamma.
   EXPECT_DOUBLE_EQ(grey.r, grey.g);
   EXPECT_DOUBLE_EQ(grey.g, grey.b);
   EXPECT_NE(before.r, grey.r);
-}
 
-TEST_F(BranchTest, RenderOfTheLogOutputReportsAndKeepsTheLastVideoGamma) {
-  branch.getGammaLut();  // configures the gamma stage for video
+  branch.setFalseColorMode(false);
   branch.setVideoMode(false);
   branch.setLogParameter(3001, 0.1);
-  const Rgb got = render(branch.getVideoRenderLut(), 0.2, 0.5, 0.7);
-  ASSERT_EQ(reports().size(), 1u);
-  EXPECT_DOUBLE_EQ(got.r, Pfwl::sGamma24.inverse(0.2 + 0.1));
-  EXPECT_DOUBLE_EQ(got.g, Pfwl::sGamma24.inverse(0.5));
+  branch.getVideoRenderLut().transform(0.2, 0.5, 0.7, log.r, log.g, log.b);
+  EXPECT_EQ(reports().size(), 2u);
+  EXPECT_DOUBLE_EQ(log.r, Pfwl::sGamma24.inverse(0.2 + 0.1));
+  EXPECT_DOUBLE_EQ(log.g, Pfwl::sGamma24.inverse(0.5));
 }
 
 }  // namespace

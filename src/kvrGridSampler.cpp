@@ -1,0 +1,107 @@
+#include "kvrGridSampler.h"
+
+#include <cstring>
+#include <typeinfo>
+#include <vector>
+
+#include "kvrLutComposite.h"
+
+namespace Kalvora {
+
+namespace {
+
+// The stages of f when f is exactly one of the two chain classes (a derived
+// class might evaluate its stages differently); empty otherwise.
+std::vector<const LutFunc3D*> chainStages(const LutFunc3D& f) {
+  std::vector<const LutFunc3D*> stages;
+  if (typeid(f) == typeid(LutComposite3DSmall)) {
+    const auto& chain = static_cast<const LutComposite3DSmall&>(f);
+    for (int i = 0; i < chain.getCount(); ++i) stages.push_back(&chain.getStage(i));
+  } else if (typeid(f) == typeid(LutComposite3D)) {
+    const auto& chain = static_cast<const LutComposite3D&>(f);
+    for (int i = 0; i < chain.getCount(); ++i) stages.push_back(&chain.getStage(i));
+  }
+  return stages;
+}
+
+bool isPerChannel(const LutFunc3D* stage) { return typeid(*stage) == typeid(LutAdapter); }
+
+// A chain whose leading per-channel stages are looked up for the inputs the
+// sampler uses: the positions of a grid of `points` per axis, accumulated
+// exactly as the sampler accumulates them. Any other input is evaluated
+// directly, so the function equals the chain for every input.
+class AxisCachedChain : public LutFunc3D {
+public:
+  AxisCachedChain(const std::vector<const LutFunc3D*>& stages, size_t perChannel, int points)
+      : rest_(stages.begin() + perChannel, stages.end()), last_(points - 1) {
+    for (size_t i = 0; i < perChannel; ++i)
+      prefix_.push_back(static_cast<const LutAdapter*>(stages[i]));
+    const double step = 1.0 / (points - 1);
+    double x = 0.0;
+    for (int i = 0; i < points; ++i, x += step) {
+      positions_.push_back(x);
+      for (int c = 0; c < 3; ++c) values_[c].push_back(evaluatePrefix(c, x));
+    }
+  }
+
+  void transform(double r, double g, double b, double& outR, double& outG,
+                 double& outB) const override {
+    r = lookUp(0, r);
+    g = lookUp(1, g);
+    b = lookUp(2, b);
+    for (const LutFunc3D* stage : rest_) stage->transform(r, g, b, r, g, b);
+    outR = r;
+    outG = g;
+    outB = b;
+  }
+  void show(int) const override {}
+
+private:
+  double evaluatePrefix(int channel, double x) const {
+    for (const LutAdapter* stage : prefix_) x = stage->getColorChannel(channel).transform(x);
+    return x;
+  }
+
+  double lookUp(int channel, double x) const {
+    // Grid positions lie in [0, 1]; the nearest index is checked bit for bit
+    // (so -0.0 is not taken for +0.0).
+    if (x >= 0.0 && x <= 1.0) {
+      const int i = static_cast<int>(x * last_ + 0.5);
+      if (std::memcmp(&positions_[i], &x, sizeof x) == 0) return values_[channel][i];
+    }
+    return evaluatePrefix(channel, x);
+  }
+
+  std::vector<const LutAdapter*> prefix_;
+  std::vector<const LutFunc3D*> rest_;
+  int last_;
+  std::vector<double> positions_;
+  std::vector<double> values_[3];
+};
+
+size_t perChannelStages(const std::vector<const LutFunc3D*>& stages) {
+  size_t count = 0;
+  while (count < stages.size() && isPerChannel(stages[count])) ++count;
+  return count;
+}
+
+}  // namespace
+
+void sample3dTable(const LutFunc3D& f, int size, double* table, LutOrder order) {
+  const std::vector<const LutFunc3D*> stages = chainStages(f);
+  const size_t perChannel = perChannelStages(stages);
+  if (perChannel == 0 || size < 2) return f.getTable(size, table, order);
+  AxisCachedChain(stages, perChannel, size).getTable(size, table, order);
+}
+
+void sample3dTable(const LutFunc3D& f, int size, unsigned short* table, LutOrder order, int maxCode,
+                   bool halfGrid) {
+  const std::vector<const LutFunc3D*> stages = chainStages(f);
+  const size_t perChannel = perChannelStages(stages);
+  if (perChannel == 0 || size < 2) return f.getTable(size, table, order, maxCode, halfGrid);
+  // The half grid evaluates its own coarse grid (odd sizes only).
+  const int points = halfGrid && size % 2 == 1 ? (size - 1) / 2 + 1 : size;
+  AxisCachedChain(stages, perChannel, points).getTable(size, table, order, maxCode, halfGrid);
+}
+
+}  // namespace Kalvora
