@@ -7,6 +7,7 @@
 
 #include "kvrColorSpaces.h"
 #include "kvrError.h"
+#include "kvrRgbTestSupport.h"
 #include "kvrVorn2InverseToneMapCurve.h"
 #include "kvrVorn2ToneMapCurve.h"
 #include "kvrVorn2VideoLookTransform.h"
@@ -17,27 +18,10 @@ namespace {
 
 using Setter = std::function<void(Vorn2VideoLookTransform&)>;
 
-struct Rgb {
-  double r, g, b;
-};
-
-Rgb render(const LutFunc3D& f, double r, double g, double b) {
-  Rgb out;
-  f.transform(r, g, b, out.r, out.g, out.b);
-  return out;
-}
-
-void expectSame(const Rgb& a, const Rgb& b) {
-  EXPECT_EQ(a.r, b.r);
-  EXPECT_EQ(a.g, b.g);
-  EXPECT_EQ(a.b, b.b);
-}
-
-void expectGrey(const Rgb& out, double expected, double tolerance) {
-  EXPECT_NEAR(out.r, expected, tolerance);
-  EXPECT_NEAR(out.g, expected, tolerance);
-  EXPECT_NEAR(out.b, expected, tolerance);
-}
+using KalvoraTest::expectGrey;
+using KalvoraTest::expectSame;
+using KalvoraTest::render;
+using KalvoraTest::Rgb;
 
 // The neutral tone curve applied after its fixed inverse.
 double neutralRoundTrip(double y) {

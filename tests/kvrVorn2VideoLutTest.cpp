@@ -16,6 +16,7 @@
 #include "kvrMath.h"
 #include "kvrPQ2L.h"
 #include "kvrPfwl.h"
+#include "kvrRgbTestSupport.h"
 #include "kvrVideoCurve.h"
 #include "kvrVorn2ToneMapCurve.h"
 #include "kvrVorn2VideoLut.h"
@@ -26,27 +27,10 @@ namespace {
 
 using Interface = Vorn2VideoLutInterface;
 
-struct Rgb {
-  double r, g, b;
-};
-
-Rgb render(const LutFunc3D& f, double r, double g, double b) {
-  Rgb out;
-  f.transform(r, g, b, out.r, out.g, out.b);
-  return out;
-}
-
-void expectSame(const Rgb& a, const Rgb& b) {
-  EXPECT_EQ(a.r, b.r);
-  EXPECT_EQ(a.g, b.g);
-  EXPECT_EQ(a.b, b.b);
-}
-
-void expectGrey(const Rgb& out, double expected, double tolerance) {
-  EXPECT_NEAR(out.r, expected, tolerance);
-  EXPECT_NEAR(out.g, expected, tolerance);
-  EXPECT_NEAR(out.b, expected, tolerance);
-}
+using KalvoraTest::expectGrey;
+using KalvoraTest::expectSame;
+using KalvoraTest::render;
+using KalvoraTest::Rgb;
 
 void expectSignal(const std::function<void()>& call, ErrorCode code, const std::string& message) {
   try {
