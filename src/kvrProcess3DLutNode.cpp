@@ -1,9 +1,8 @@
-#include "kvrProcessNode.h"
-
 #include <algorithm>
 #include <cstddef>
 
 #include "kvrLutGeneratorImageCore.h"
+#include "kvrProcessNode.h"
 
 #define KVR_SOURCE "src/kvrProcess3DLutNode"
 

@@ -1,6 +1,5 @@
-#include "kvrProcessNode.h"
-
 #include "kvrKalvora.h"
+#include "kvrProcessNode.h"
 
 namespace Kalvora {
 

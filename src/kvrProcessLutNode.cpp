@@ -1,6 +1,5 @@
-#include "kvrProcessNode.h"
-
 #include "kvrKalvora.h"
+#include "kvrProcessNode.h"
 #include "kvrProcessPixels.h"
 
 namespace Kalvora {
@@ -19,9 +18,7 @@ ErrorCode ProcessLutNode::do_init(Kalvora& core) {
 }
 
 // A negative code stays negative when shifted, and then reads the first entry.
-inline int ProcessLutNode::apply(int in) const {
-  return table_[tableIndex(in >> shift_, size_)];
-}
+inline int ProcessLutNode::apply(int in) const { return table_[tableIndex(in >> shift_, size_)]; }
 
 void ProcessLutNode::transform(int r, int g, int b, int& outR, int& outG, int& outB) const {
   outR = apply(r);

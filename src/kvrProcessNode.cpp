@@ -8,7 +8,8 @@
 
 namespace Kalvora {
 
-ProcessNode::ProcessNode(unsigned int id, int maxValue) : id_(id), maxValue_(std::max(maxValue, 1)) {}
+ProcessNode::ProcessNode(unsigned int id, int maxValue)
+    : id_(id), maxValue_(std::max(maxValue, 1)) {}
 
 ProcessNode::~ProcessNode() = default;
 

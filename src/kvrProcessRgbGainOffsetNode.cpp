@@ -1,5 +1,4 @@
 #include "kvrProcessNode.h"
-
 #include "kvrProcessPixels.h"
 
 namespace Kalvora {

@@ -1,8 +1,7 @@
-#include "kvrProcessNode.h"
-
 #include <cstdint>
 
 #include "kvrKalvora.h"
+#include "kvrProcessNode.h"
 #include "kvrProcessPixels.h"
 
 namespace Kalvora {

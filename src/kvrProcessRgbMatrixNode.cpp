@@ -1,9 +1,8 @@
-#include "kvrProcessNode.h"
-
 #include <algorithm>
 #include <cstdint>
 
 #include "kvrKalvora.h"
+#include "kvrProcessNode.h"
 #include "kvrProcessPixels.h"
 
 namespace Kalvora {
@@ -15,12 +14,15 @@ constexpr int kMaxFractionBits = 30;
 // sum to less than 2^63.
 constexpr int64_t kInputLimit = int64_t(1) << 30;
 
-int64_t limitInput(int code) { return std::min(std::max<int64_t>(code, -kInputLimit), kInputLimit); }
+int64_t limitInput(int code) {
+  return std::min(std::max<int64_t>(code, -kInputLimit), kInputLimit);
+}
 
 }  // namespace
 
 ProcessRgbMatrixNode::ProcessRgbMatrixNode(unsigned int id, int fractionBits, int maxValue)
-    : ProcessNode(id, maxValue), fractionBits_(std::min(std::max(fractionBits, 0), kMaxFractionBits)) {
+    : ProcessNode(id, maxValue),
+      fractionBits_(std::min(std::max(fractionBits, 0), kMaxFractionBits)) {
   const int32_t one = int32_t(1) << fractionBits_;
   for (int i = 0; i < 9; ++i) matrix_[i] = i % 4 == 0 ? one : 0;
 }
