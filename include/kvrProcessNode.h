@@ -69,13 +69,6 @@ protected:
   // The batch loop of the concrete node; count is positive.
   virtual void do_transform(int const* in, int* out, int count) const = 0;
 
-  // v truncated toward zero, then limited to 0 ... maxValue (NaN gives 0).
-  int clampCode(double v) const {
-    if (!(v > 0.0)) return 0;
-    if (v >= maxValue_) return maxValue_;
-    return static_cast<int>(v);
-  }
-
 private:
   uint32_t id_;
   int maxValue_;
@@ -92,7 +85,17 @@ public:
   const RgbGainOffset& getGainOffset() const { return gainOffset_; }
 
 protected:
+  // The three formulas in one form: per channel c,
+  // out = (base[c] + in * slope[c]) + 0.5, truncated and limited.
+  struct AffineCodes {
+    double base[3];
+    double slope[3];
+  };
+
   ErrorCode do_init(Kalvora& core) override;
+  void applyAffine(const AffineCodes& codes, int r, int g, int b, int& outR, int& outG,
+                   int& outB) const;
+  void applyAffine(const AffineCodes& codes, int const* in, int* out, int count) const;
 
   RgbGainOffset gainOffset_;
 };
@@ -112,7 +115,7 @@ protected:
   void do_transform(int const* in, int* out, int count) const override;
 
 private:
-  int apply(int channel, int in) const;
+  AffineCodes codes() const;
 
   int pivot_;
 };
@@ -129,7 +132,7 @@ protected:
   void do_transform(int const* in, int* out, int count) const override;
 
 private:
-  int apply(int channel, int in) const;
+  AffineCodes codes() const;
 };
 
 // out = in * gain + offset * maxValue, rounded.
@@ -144,7 +147,7 @@ protected:
   void do_transform(int const* in, int* out, int count) const override;
 
 private:
-  int apply(int channel, int in) const;
+  AffineCodes codes() const;
 };
 
 // One 1-D table for all channels (read with the integer getLut at the node's
@@ -171,7 +174,8 @@ protected:
   void do_transform(int const* in, int* out, int count) const override;
 
 private:
-  int apply(int in) const;
+  struct Reader;
+  Reader reader() const;
 
   int size_;
   std::vector<unsigned short> table_;
@@ -202,7 +206,8 @@ protected:
   void do_transform(int const* in, int* out, int count) const override;
 
 private:
-  int apply(int channel, int in) const;
+  struct Reader;
+  Reader reader() const;
 
   int size_;
   LutOrder order_;
@@ -221,7 +226,10 @@ class ProcessRgbMatrixNode : public ProcessNode {
 public:
   // fractionBits is limited to 0 ... 30 (0: no fraction, nothing to round).
   // The matrix entries times 1 << fractionBits must fit 32 bits; larger ones
-  // saturate when read. A new node holds the identity at its own scale.
+  // saturate when read. Each entry is rounded to a step of
+  // 2^-fractionBits, so results stay within one code of the exact matrix
+  // when 2^fractionBits is at least 3 * maxValue (12 bits for 10-bit codes,
+  // 18 for 16-bit). A new node holds the identity at its own scale.
   ProcessRgbMatrixNode(unsigned int id, int fractionBits, int maxValue);
 
   using ProcessNode::transform;
@@ -235,7 +243,8 @@ protected:
   void do_transform(int const* in, int* out, int count) const override;
 
 private:
-  void apply(int r, int g, int b, int* out) const;
+  struct Mixer;
+  Mixer mixer() const;
 
   RgbIntMatrix matrix_;
   int fractionBits_;

@@ -3,6 +3,7 @@
 
 #include "kvrLutGeneratorImageCore.h"
 #include "kvrProcessNode.h"
+#include "kvrProcessPixels.h"
 
 #define KVR_SOURCE "src/kvrProcess3DLutNode"
 
@@ -52,9 +53,9 @@ void Process3DLutNode::transform(int r, int g, int b, int& outR, int& outG, int&
   const double maxValue = getMaxValue();
   double out[3];
   lut_.transform(r / maxValue, g / maxValue, b / maxValue, out[0], out[1], out[2]);
-  outR = clampCode(out[0] * maxValue + 0.5);
-  outG = clampCode(out[1] * maxValue + 0.5);
-  outB = clampCode(out[2] * maxValue + 0.5);
+  outR = limitCode(out[0] * maxValue + 0.5, maxValue);
+  outG = limitCode(out[1] * maxValue + 0.5, maxValue);
+  outB = limitCode(out[2] * maxValue + 0.5, maxValue);
 }
 
 // Converts a chunk of pixels to double, runs the table's batch reader over
@@ -68,7 +69,8 @@ void Process3DLutNode::do_transform(int const* in, int* out, int count) const {
     int* target = out + 3 * static_cast<size_t>(done);
     for (int i = 0; i < 3 * pixels; ++i) buffer[i] = source[i] / maxValue;
     lut_.transformBatch(buffer, buffer, pixels);
-    for (int i = 0; i < 3 * pixels; ++i) target[i] = clampCode(buffer[i] * maxValue + 0.5);
+    for (int i = 0; i < 3 * pixels; ++i)
+      target[i] = limitCode(buffer[i] * maxValue + 0.5, maxValue);
   }
 }
 

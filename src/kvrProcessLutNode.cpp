@@ -4,6 +4,17 @@
 
 namespace Kalvora {
 
+// The node's table read as local values, so that the loop need not reload
+// them after every store.
+struct ProcessLutNode::Reader {
+  const unsigned short* table;
+  int size;
+  int shift;
+
+  // A negative code stays negative when shifted and reads the first entry.
+  int operator()(int in) const { return table[tableIndex(in >> shift, size)]; }
+};
+
 ProcessLutNode::ProcessLutNode(unsigned int id, int size, int maxValue, int shift)
     : ProcessNode(id, maxValue),
       size_(limitTableSize(size)),
@@ -17,20 +28,21 @@ ErrorCode ProcessLutNode::do_init(Kalvora& core) {
   return result;
 }
 
-// A negative code stays negative when shifted, and then reads the first entry.
-inline int ProcessLutNode::apply(int in) const { return table_[tableIndex(in >> shift_, size_)]; }
+ProcessLutNode::Reader ProcessLutNode::reader() const { return {table_.data(), size_, shift_}; }
 
 void ProcessLutNode::transform(int r, int g, int b, int& outR, int& outG, int& outB) const {
-  outR = apply(r);
-  outG = apply(g);
-  outB = apply(b);
+  const Reader read = reader();
+  outR = read(r);
+  outG = read(g);
+  outB = read(b);
 }
 
 void ProcessLutNode::do_transform(int const* in, int* out, int count) const {
-  forEachPixel(in, out, count, [this](int r, int g, int b, int* o) {
-    o[0] = apply(r);
-    o[1] = apply(g);
-    o[2] = apply(b);
+  const Reader read = reader();
+  forEachPixel(in, out, count, [read](int r, int g, int b, int* o) {
+    o[0] = read(r);
+    o[1] = read(g);
+    o[2] = read(b);
   });
 }
 

@@ -14,6 +14,14 @@ inline int limitTableSize(int size) { return std::min(std::max(size, 1), kMaxPro
 // Shifts of 32 or more bits, or negative ones, are not defined for ints.
 inline int limitShift(int shift) { return std::min(std::max(shift, 0), 31); }
 
+// v truncated toward zero and limited to 0 ... top (NaN gives 0). Written
+// without branches so that the batch loops vectorise.
+inline int limitCode(double v, double top) {
+  v = v > 0.0 ? v : 0.0;
+  v = v < top ? v : top;
+  return static_cast<int>(v);
+}
+
 // Index of a code in a table of size entries: below 0 the first entry, past
 // the end the last.
 inline int tableIndex(int code, int size) { return std::min(std::max(code, 0), size - 1); }

@@ -1,29 +1,27 @@
 #include "kvrProcessNode.h"
-#include "kvrProcessPixels.h"
 
 namespace Kalvora {
 
 ProcessRgbGainOffsetNode::ProcessRgbGainOffsetNode(unsigned int id, int maxValue)
     : ProcessGainOffsetNode(id, maxValue) {}
 
-inline int ProcessRgbGainOffsetNode::apply(int channel, int in) const {
-  return clampCode(in * gainOffset_.gain[channel] + gainOffset_.offset[channel] * getMaxValue() +
-                   0.5);
+// in * gain + offset * maxValue + 0.5.
+ProcessRgbGainOffsetNode::AffineCodes ProcessRgbGainOffsetNode::codes() const {
+  AffineCodes codes;
+  for (int c = 0; c < 3; ++c) {
+    codes.base[c] = gainOffset_.offset[c] * getMaxValue();
+    codes.slope[c] = gainOffset_.gain[c];
+  }
+  return codes;
 }
 
 void ProcessRgbGainOffsetNode::transform(int r, int g, int b, int& outR, int& outG,
                                          int& outB) const {
-  outR = apply(0, r);
-  outG = apply(1, g);
-  outB = apply(2, b);
+  applyAffine(codes(), r, g, b, outR, outG, outB);
 }
 
 void ProcessRgbGainOffsetNode::do_transform(int const* in, int* out, int count) const {
-  forEachPixel(in, out, count, [this](int r, int g, int b, int* o) {
-    o[0] = apply(0, r);
-    o[1] = apply(1, g);
-    o[2] = apply(2, b);
-  });
+  applyAffine(codes(), in, out, count);
 }
 
 }  // namespace Kalvora

@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <cstdint>
 
 #include "kvrKalvora.h"
@@ -5,6 +6,23 @@
 #include "kvrProcessPixels.h"
 
 namespace Kalvora {
+
+// The node's tables read as local values, so that the loop need not reload
+// them after every store.
+struct ProcessRgbLutNode::Reader {
+  const unsigned short* table;
+  int size;
+  int sampleStride;
+  int channelStride;
+  int shift;
+  int64_t top;
+
+  // The shifted code is formed in 64 bits and limited to the maximum code.
+  int operator()(int channel, int in) const {
+    const int64_t code = table[tableIndex(in, size) * sampleStride + channel * channelStride];
+    return static_cast<int>(std::min(code << shift, top));
+  }
+};
 
 ProcessRgbLutNode::ProcessRgbLutNode(unsigned int id, int size, LutOrder order, int maxValue,
                                      int shift)
@@ -23,23 +41,23 @@ ErrorCode ProcessRgbLutNode::do_init(Kalvora& core) {
   return result;
 }
 
-// The shifted code is formed in 64 bits and limited to the maximum code.
-inline int ProcessRgbLutNode::apply(int channel, int in) const {
-  const int64_t code = table_[tableIndex(in, size_) * sampleStride_ + channel * channelStride_];
-  return static_cast<int>(std::min<int64_t>(code << shift_, getMaxValue()));
+ProcessRgbLutNode::Reader ProcessRgbLutNode::reader() const {
+  return {table_.data(), size_, sampleStride_, channelStride_, shift_, getMaxValue()};
 }
 
 void ProcessRgbLutNode::transform(int r, int g, int b, int& outR, int& outG, int& outB) const {
-  outR = apply(0, r);
-  outG = apply(1, g);
-  outB = apply(2, b);
+  const Reader read = reader();
+  outR = read(0, r);
+  outG = read(1, g);
+  outB = read(2, b);
 }
 
 void ProcessRgbLutNode::do_transform(int const* in, int* out, int count) const {
-  forEachPixel(in, out, count, [this](int r, int g, int b, int* o) {
-    o[0] = apply(0, r);
-    o[1] = apply(1, g);
-    o[2] = apply(2, b);
+  const Reader read = reader();
+  forEachPixel(in, out, count, [read](int r, int g, int b, int* o) {
+    o[0] = read(0, r);
+    o[1] = read(1, g);
+    o[2] = read(2, b);
   });
 }
 

@@ -20,6 +20,24 @@ int64_t limitInput(int code) {
 
 }  // namespace
 
+// The node's matrix and limits as local values, so that the loop need not
+// reload them after every store.
+struct ProcessRgbMatrixNode::Mixer {
+  int64_t m[9];
+  int64_t top;   // maxValue << fractionBits
+  int64_t half;  // the rounding term, 0 without fraction bits
+  int fractionBits;
+
+  void operator()(int r, int g, int b, int* out) const {
+    const int64_t in[3] = {limitInput(r), limitInput(g), limitInput(b)};
+    for (int c = 0; c < 3; ++c) {
+      const int64_t sum = m[3 * c] * in[0] + m[3 * c + 1] * in[1] + m[3 * c + 2] * in[2];
+      const int64_t limited = std::min(std::max<int64_t>(sum, 0), top);
+      out[c] = static_cast<int>((limited + half) >> fractionBits);
+    }
+  }
+};
+
 ProcessRgbMatrixNode::ProcessRgbMatrixNode(unsigned int id, int fractionBits, int maxValue)
     : ProcessNode(id, maxValue),
       fractionBits_(std::min(std::max(fractionBits, 0), kMaxFractionBits)) {
@@ -34,27 +52,26 @@ ErrorCode ProcessRgbMatrixNode::do_init(Kalvora& core) {
   return result;
 }
 
-inline void ProcessRgbMatrixNode::apply(int r, int g, int b, int* out) const {
-  const int64_t in[3] = {limitInput(r), limitInput(g), limitInput(b)};
-  const int64_t top = int64_t(getMaxValue()) << fractionBits_;
-  const int64_t half = fractionBits_ > 0 ? int64_t(1) << (fractionBits_ - 1) : 0;
-  for (int c = 0; c < 3; ++c) {
-    const int32_t* row = &matrix_[3 * c];
-    const int64_t sum = row[0] * in[0] + row[1] * in[1] + row[2] * in[2];
-    out[c] = static_cast<int>((std::min(std::max<int64_t>(sum, 0), top) + half) >> fractionBits_);
-  }
+ProcessRgbMatrixNode::Mixer ProcessRgbMatrixNode::mixer() const {
+  Mixer mixer;
+  for (int i = 0; i < 9; ++i) mixer.m[i] = matrix_[i];
+  mixer.top = int64_t(getMaxValue()) << fractionBits_;
+  mixer.half = fractionBits_ > 0 ? int64_t(1) << (fractionBits_ - 1) : 0;
+  mixer.fractionBits = fractionBits_;
+  return mixer;
 }
 
 void ProcessRgbMatrixNode::transform(int r, int g, int b, int& outR, int& outG, int& outB) const {
   int out[3];
-  apply(r, g, b, out);
+  mixer()(r, g, b, out);
   outR = out[0];
   outG = out[1];
   outB = out[2];
 }
 
 void ProcessRgbMatrixNode::do_transform(int const* in, int* out, int count) const {
-  forEachPixel(in, out, count, [this](int r, int g, int b, int* o) { apply(r, g, b, o); });
+  const Mixer mix = mixer();
+  forEachPixel(in, out, count, [&mix](int r, int g, int b, int* o) { mix(r, g, b, o); });
 }
 
 }  // namespace Kalvora
