@@ -136,12 +136,23 @@ TEST(ProcessNode, GainAndOffsetNodesMapCodesAsDocumented) {
     double gain, offset;
     int in, expected;
   } const cases[] = {
-      {kGain, 2.0, 0.0, 256, 256},    {kGain, 2.0, 0.0, 512, 768},    // the pivot stays fixed
-      {kGain, 2.0, 0.0, 0, 0},        {kGain, 2.0, 0.0, 1023, 1023},  // limited below and above
-      {kGain, 0.5, 0.0, 0, 128},      {kGain, 0.5, 0.0, 1023, 640},  {kOffset, 1.0, -1.0, 0, 0},
-      {kOffset, 1.0, -1.0, 512, 0},   {kOffset, 1.0, -1.0, 1023, 0}, {kOffset, 1.0, 0.5, 0, 512},
-      {kOffset, 1.0, 0.5, 700, 1023}, {kBoth, 0.5, 0.25, 1000, 756}, {kBoth, 1.0, 0.0, -5, 0},
-      {kBoth, 1.0, 0.0, 5000, 1023},  {kBoth, 2.0, -0.5, 400, 289},
+      // clang-format off
+      {kGain, 2.0, 0.0, 256, 256},  // the pivot stays fixed
+      {kGain, 2.0, 0.0, 512, 768},
+      {kGain, 2.0, 0.0, 0, 0},      // limited below and above
+      {kGain, 2.0, 0.0, 1023, 1023},
+      {kGain, 0.5, 0.0, 0, 128},
+      {kGain, 0.5, 0.0, 1023, 640},
+      {kOffset, 1.0, -1.0, 0, 0},   // an offset of -1 takes everything to 0
+      {kOffset, 1.0, -1.0, 512, 0},
+      {kOffset, 1.0, -1.0, 1023, 0},
+      {kOffset, 1.0, 0.5, 0, 512},  // offsets in units of full scale
+      {kOffset, 1.0, 0.5, 700, 1023},
+      {kBoth, 0.5, 0.25, 1000, 756},
+      {kBoth, 2.0, -0.5, 400, 289},
+      {kBoth, 1.0, 0.0, -5, 0},
+      {kBoth, 1.0, 0.0, 5000, 1023},
+      // clang-format on
   };
   for (const Case& c : cases) {
     FixedCore core;
@@ -208,6 +219,11 @@ TEST(ProcessNode, MatrixNodeRoundsAndLimitsItsSums) {
     ASSERT_EQ(node.init(&core), kNoError);
     EXPECT_EQ(apply(node, c.in), c.expected) << "bits " << c.bits << " in " << c.in;
   }
+  // Read from the identity at 12 fraction bits, every code passes unchanged.
+  FixedCore identity;
+  ProcessRgbMatrixNode node(kMatrix, 12, k10Bit);
+  ASSERT_EQ(node.init(&identity), kNoError);
+  EXPECT_EQ(greyRamp(node), greyRamp(ProcessRgbGainNode(1, k10Bit)));
 }
 
 TEST(ProcessNode, TableIndicesStayInsideTheTable) {
