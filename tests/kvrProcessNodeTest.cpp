@@ -17,6 +17,8 @@
 
 using namespace Kalvora;
 using KalvoraTest::ReportCapture;
+// The image core base; plain "Kalvora" also names the namespace.
+using ImageCore = ::Kalvora::Kalvora;
 
 namespace {
 
@@ -43,9 +45,9 @@ private:
 };
 
 // An image core with one node of each table kind, whose data the test sets.
-class FixedCore : public Kalvora::Kalvora {
+class FixedCore : public ImageCore {
 public:
-  FixedCore() : Kalvora(0, kPipelineOutputOnly, kestaElvexparam), triple_(red_, green_, blue_) {
+  FixedCore() : ImageCore(0, kPipelineOutputOnly, kestaElvexparam), triple_(red_, green_, blue_) {
     createPipeline();
     initState(true);
   }
@@ -289,7 +291,7 @@ TEST(ProcessNode, InitRefusesCoresAndSizesItCannotUse) {
   FixedCore fixed;
   LutGeneratorImageCore generator;
   ProcessLutNode lut(kLut, 1024, k10Bit, 0);
-  EXPECT_EQ(lut.init(static_cast<Kalvora::Kalvora*>(nullptr)), kIllegalValue);
+  EXPECT_EQ(lut.init(static_cast<ImageCore*>(nullptr)), kIllegalValue);
   EXPECT_EQ(ReportCapture::lastMessage(), "no image core given");
 
   Process3DLutNode cube(10, 17, kLutInterleaved, k10Bit);
@@ -383,7 +385,7 @@ struct Stage {
   Reference reference;
 };
 
-Reference tableReference(Kalvora::Kalvora& core, unsigned int id, int maxValue) {
+Reference tableReference(ImageCore& core, unsigned int id, int maxValue) {
   auto table = std::make_shared<std::vector<double>>(maxValue + 1);
   EXPECT_EQ(core.getLut(id, maxValue + 1, table->data()), kNoError) << id;
   return [table, maxValue](const int(&in)[3], double(&out)[3]) {
@@ -391,7 +393,7 @@ Reference tableReference(Kalvora::Kalvora& core, unsigned int id, int maxValue) 
   };
 }
 
-Reference rgbTableReference(Kalvora::Kalvora& core, unsigned int id, int maxValue) {
+Reference rgbTableReference(ImageCore& core, unsigned int id, int maxValue) {
   const int size = maxValue + 1;
   auto table = std::make_shared<std::vector<double>>(3 * size);
   EXPECT_EQ(core.getRgbLut(id, size, table->data(), kLutPlanar), kNoError) << id;
@@ -400,7 +402,7 @@ Reference rgbTableReference(Kalvora::Kalvora& core, unsigned int id, int maxValu
   };
 }
 
-Reference matrixReference(Kalvora::Kalvora& core, unsigned int id) {
+Reference matrixReference(ImageCore& core, unsigned int id) {
   auto m = std::make_shared<std::vector<double>>(9);
   double read[9];
   EXPECT_EQ(core.getMatrix(id, read), kNoError) << id;
