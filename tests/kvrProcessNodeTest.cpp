@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <climits>
 #include <cstdlib>
 #include <functional>
@@ -103,18 +104,11 @@ private:
   LutFuncTriple triple_;
 };
 
-struct Pixel {
-  int r, g, b;
-  bool operator==(const Pixel& o) const { return r == o.r && g == o.g && b == o.b; }
-};
+using Pixel = std::array<int, 3>;
 
-std::ostream& operator<<(std::ostream& os, const Pixel& p) {
-  return os << "(" << p.r << ", " << p.g << ", " << p.b << ")";
-}
-
-Pixel apply(const ProcessNode& node, Pixel in) {
+Pixel run(const ProcessNode& node, Pixel in) {
   Pixel out;
-  node.transform(in.r, in.g, in.b, out.r, out.g, out.b);
+  node.transform(in[0], in[1], in[2], out[0], out[1], out[2]);
   return out;
 }
 
@@ -123,7 +117,7 @@ Pixel grey(int code) { return {code, code, code}; }
 // Per-pixel results of every code 0 ... maxValue as grey.
 std::vector<Pixel> greyRamp(const ProcessNode& node) {
   std::vector<Pixel> out;
-  for (int code = 0; code <= node.getMaxValue(); ++code) out.push_back(apply(node, grey(code)));
+  for (int code = 0; code <= node.getMaxValue(); ++code) out.push_back(run(node, grey(code)));
   return out;
 }
 
@@ -165,7 +159,7 @@ TEST(ProcessNode, GainAndOffsetNodesMapCodesAsDocumented) {
     if (c.kind == kOffset) node = std::make_unique<ProcessRgbOffsetNode>(kGainOffset, k10Bit);
     if (c.kind == kBoth) node = std::make_unique<ProcessRgbGainOffsetNode>(kGainOffset, k10Bit);
     ASSERT_EQ(node->init(&core), kNoError);
-    EXPECT_EQ(apply(*node, grey(c.in)), grey(c.expected))
+    EXPECT_EQ(run(*node, grey(c.in)), grey(c.expected))
         << "kind " << c.kind << " gain " << c.gain << " offset " << c.offset;
   }
   // Each channel has its own gain.
@@ -173,7 +167,7 @@ TEST(ProcessNode, GainAndOffsetNodesMapCodesAsDocumented) {
   core.setGains(2.0, 1.0, 0.5);
   ProcessRgbGainNode gain(kGainOffset, k10Bit);
   ASSERT_EQ(gain.init(&core), kNoError);
-  EXPECT_EQ(apply(gain, grey(512)), (Pixel{768, 512, 384}));
+  EXPECT_EQ(run(gain, grey(512)), (Pixel{768, 512, 384}));
 }
 
 TEST(ProcessNode, NodesWithoutDataPassCodesThroughOrGiveZeroTables) {
@@ -192,8 +186,8 @@ TEST(ProcessNode, NodesWithoutDataPassCodesThroughOrGiveZeroTables) {
     EXPECT_EQ(greyRamp(ProcessRgbMatrixNode(1, bits, k10Bit)), identity) << bits;
   EXPECT_EQ(ProcessRgbMatrixNode(1, 40, k10Bit).getFractionBits(), 30);
   // Tables start zero-filled.
-  EXPECT_EQ(apply(ProcessLutNode(1, 1024, k10Bit, 0), grey(700)), grey(0));
-  EXPECT_EQ(apply(ProcessRgbLutNode(1, 1024, kLutPlanar, k10Bit, 0), grey(700)), grey(0));
+  EXPECT_EQ(run(ProcessLutNode(1, 1024, k10Bit, 0), grey(700)), grey(0));
+  EXPECT_EQ(run(ProcessRgbLutNode(1, 1024, kLutPlanar, k10Bit, 0), grey(700)), grey(0));
 }
 
 TEST(ProcessNode, MatrixNodeRoundsAndLimitsItsSums) {
@@ -219,7 +213,8 @@ TEST(ProcessNode, MatrixNodeRoundsAndLimitsItsSums) {
     std::copy(c.m, c.m + 9, core.matrix);
     ProcessRgbMatrixNode node(kMatrix, c.bits, k10Bit);
     ASSERT_EQ(node.init(&core), kNoError);
-    EXPECT_EQ(apply(node, c.in), c.expected) << "bits " << c.bits << " in " << c.in;
+    EXPECT_EQ(run(node, c.in), c.expected)
+        << "bits " << c.bits << " in " << testing::PrintToString(c.in);
   }
   // Read from the identity at 12 fraction bits, every code passes unchanged.
   FixedCore identity;
@@ -238,7 +233,7 @@ TEST(ProcessNode, TableIndicesStayInsideTheTable) {
     int in, index;
   } const lutCases[] = {{-7, 0},     {INT_MIN, 0}, {0, 0},        {5, 1},
                         {1023, 255}, {1024, 255},  {INT_MAX, 255}};
-  for (const Case& c : lutCases) EXPECT_EQ(apply(lut, grey(c.in)), grey(table[c.index])) << c.in;
+  for (const Case& c : lutCases) EXPECT_EQ(run(lut, grey(c.in)), grey(table[c.index])) << c.in;
   EXPECT_EQ(table[255], k10Bit);
 
   // Both orders read the same curves; codes past the table read its last
@@ -248,16 +243,16 @@ TEST(ProcessNode, TableIndicesStayInsideTheTable) {
   ASSERT_EQ(interleaved.init(&core), kNoError);
   ASSERT_EQ(planar.init(&core), kNoError);
   EXPECT_EQ(greyRamp(interleaved), greyRamp(planar));
-  EXPECT_EQ(apply(planar, {-1, 1023, 5000}), (Pixel{0, 1023, 1023}));
-  const Pixel middle = apply(planar, grey(512));
-  EXPECT_GT(middle.r, 512);  // x^0.8
-  EXPECT_EQ(middle.g, 512);  // x
-  EXPECT_LT(middle.b, 512);  // x^1.25
+  EXPECT_EQ(run(planar, {-1, 1023, 5000}), (Pixel{0, 1023, 1023}));
+  const Pixel middle = run(planar, grey(512));
+  EXPECT_GT(middle[0], 512);  // x^0.8
+  EXPECT_EQ(middle[1], 512);  // x
+  EXPECT_LT(middle[2], 512);  // x^1.25
 
   // A shift scales the table's codes up, limited to the maximum code.
   ProcessRgbLutNode shifted(kRgbLut, 1024, kLutPlanar, k10Bit, 1);
   ASSERT_EQ(shifted.init(&core), kNoError);
-  EXPECT_EQ(apply(shifted, {0, 300, 600}), (Pixel{0, 600, 1023}));
+  EXPECT_EQ(run(shifted, {0, 300, 600}), (Pixel{0, 600, 1023}));
 }
 
 // ---- Failures -------------------------------------------------------------------
@@ -386,30 +381,28 @@ struct Stage {
 };
 
 Reference tableReference(ImageCore& core, unsigned int id, int maxValue) {
-  auto table = std::make_shared<std::vector<double>>(maxValue + 1);
-  EXPECT_EQ(core.getLut(id, maxValue + 1, table->data()), kNoError) << id;
+  std::vector<double> table(maxValue + 1);
+  EXPECT_EQ(core.getLut(id, maxValue + 1, table.data()), kNoError) << id;
   return [table, maxValue](const int(&in)[3], double(&out)[3]) {
-    for (int c = 0; c < 3; ++c) out[c] = (*table)[in[c]] * maxValue;
+    for (int c = 0; c < 3; ++c) out[c] = table[in[c]] * maxValue;
   };
 }
 
 Reference rgbTableReference(ImageCore& core, unsigned int id, int maxValue) {
   const int size = maxValue + 1;
-  auto table = std::make_shared<std::vector<double>>(3 * size);
-  EXPECT_EQ(core.getRgbLut(id, size, table->data(), kLutPlanar), kNoError) << id;
+  std::vector<double> table(3 * size);
+  EXPECT_EQ(core.getRgbLut(id, size, table.data(), kLutPlanar), kNoError) << id;
   return [table, size, maxValue](const int(&in)[3], double(&out)[3]) {
-    for (int c = 0; c < 3; ++c) out[c] = (*table)[c * size + in[c]] * maxValue;
+    for (int c = 0; c < 3; ++c) out[c] = table[c * size + in[c]] * maxValue;
   };
 }
 
 Reference matrixReference(ImageCore& core, unsigned int id) {
-  auto m = std::make_shared<std::vector<double>>(9);
-  double read[9];
-  EXPECT_EQ(core.getMatrix(id, read), kNoError) << id;
-  m->assign(read, read + 9);
+  double m[9];
+  EXPECT_EQ(core.getMatrix(id, m), kNoError) << id;
   return [m](const int(&in)[3], double(&out)[3]) {
     for (int c = 0; c < 3; ++c)
-      out[c] = (*m)[3 * c] * in[0] + (*m)[3 * c + 1] * in[1] + (*m)[3 * c + 2] * in[2];
+      out[c] = m[3 * c] * in[0] + m[3 * c + 1] * in[1] + m[3 * c + 2] * in[2];
   };
 }
 
@@ -419,8 +412,8 @@ double clamp01(double v) { return std::min(std::max(v, 0.0), 1.0); }
 // read by tetrahedral interpolation: from the cell's lowest corner towards
 // its highest, along the axes in order of decreasing fraction.
 Reference cubeReference(const Vorn2ImageCore& core, unsigned int id, int points, int maxValue) {
-  auto table = std::make_shared<std::vector<double>>(3L * points * points * points);
-  EXPECT_EQ(core.get3dLut(id, points, table->data(), kLutInterleaved), kNoError);
+  std::vector<double> table(3L * points * points * points);
+  EXPECT_EQ(core.get3dLut(id, points, table.data(), kLutInterleaved), kNoError);
   return [table, points, maxValue](const int(&in)[3], double(&out)[3]) {
     int cell[3], axes[3] = {0, 1, 2};
     double fraction[3];
@@ -433,7 +426,7 @@ Reference cubeReference(const Vorn2ImageCore& core, unsigned int id, int points,
     for (int c = 0; c < 3; ++c) {
       int corner[3] = {cell[0], cell[1], cell[2]};
       auto value = [&] {
-        return clamp01((*table)[3 * ((corner[0] * points + corner[1]) * points + corner[2]) + c]);
+        return clamp01(table[3 * ((corner[0] * points + corner[1]) * points + corner[2]) + c]);
       };
       double v = value();
       for (int axis : axes) {
