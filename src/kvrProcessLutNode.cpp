@@ -1,3 +1,5 @@
+#include <algorithm>
+
 #include "kvrKalvora.h"
 #include "kvrProcessNode.h"
 #include "kvrProcessPixels.h"
@@ -11,8 +13,9 @@ struct ProcessLutNode::Reader {
   int size;
   int shift;
 
-  // A negative code stays negative when shifted and reads the first entry.
-  int operator()(int in) const { return table[tableIndex(in >> shift, size)]; }
+  // Negative codes read the first entry (and are not shifted: a right shift
+  // of a negative int is implementation-defined).
+  int operator()(int in) const { return table[tableIndex(std::max(in, 0) >> shift, size)]; }
 };
 
 ProcessLutNode::ProcessLutNode(unsigned int id, int size, int maxValue, int shift)
