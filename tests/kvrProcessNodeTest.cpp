@@ -374,36 +374,49 @@ namespace {
 
 using Reference = std::function<void(const int (&in)[3], double (&out)[3])>;
 
-// A node and the core's double-precision result for it, in code units.
+// A node read from a core, and the core's double-precision result for the
+// same node, in code units.
 struct Stage {
   std::unique_ptr<ProcessNode> node;
   Reference reference;
 };
 
-Reference tableReference(ImageCore& core, unsigned int id, int maxValue) {
-  std::vector<double> table(maxValue + 1);
-  EXPECT_EQ(core.getLut(id, maxValue + 1, table.data()), kNoError) << id;
-  return [table, maxValue](const int(&in)[3], double(&out)[3]) {
-    for (int c = 0; c < 3; ++c) out[c] = table[in[c]] * maxValue;
-  };
+Stage initialised(ImageCore& core, std::unique_ptr<ProcessNode> node, Reference reference) {
+  EXPECT_EQ(node->init(&core), kNoError) << node->getId();
+  return {std::move(node), std::move(reference)};
 }
 
-Reference rgbTableReference(ImageCore& core, unsigned int id, int maxValue) {
+// Tables of one entry per code.
+Stage lutStage(ImageCore& core, unsigned int id, int maxValue) {
+  std::vector<double> table(maxValue + 1);
+  EXPECT_EQ(core.getLut(id, maxValue + 1, table.data()), kNoError) << id;
+  return initialised(core, std::make_unique<ProcessLutNode>(id, maxValue + 1, maxValue, 0),
+                     [table, maxValue](const int(&in)[3], double(&out)[3]) {
+                       for (int c = 0; c < 3; ++c) out[c] = table[in[c]] * maxValue;
+                     });
+}
+
+Stage rgbLutStage(ImageCore& core, unsigned int id, int maxValue, LutOrder order) {
   const int size = maxValue + 1;
   std::vector<double> table(3 * size);
   EXPECT_EQ(core.getRgbLut(id, size, table.data(), kLutPlanar), kNoError) << id;
-  return [table, size, maxValue](const int(&in)[3], double(&out)[3]) {
-    for (int c = 0; c < 3; ++c) out[c] = table[c * size + in[c]] * maxValue;
-  };
+  return initialised(core, std::make_unique<ProcessRgbLutNode>(id, size, order, maxValue, 0),
+                     [table, size, maxValue](const int(&in)[3], double(&out)[3]) {
+                       for (int c = 0; c < 3; ++c) out[c] = table[c * size + in[c]] * maxValue;
+                     });
 }
 
-Reference matrixReference(ImageCore& core, unsigned int id) {
+// Enough fraction bits that the fixed-point entries err by well under a
+// code over the whole range.
+Stage matrixStage(ImageCore& core, unsigned int id, int maxValue) {
   double m[9];
   EXPECT_EQ(core.getMatrix(id, m), kNoError) << id;
-  return [m](const int(&in)[3], double(&out)[3]) {
-    for (int c = 0; c < 3; ++c)
-      out[c] = m[3 * c] * in[0] + m[3 * c + 1] * in[1] + m[3 * c + 2] * in[2];
-  };
+  const int bits = maxValue > k10Bit ? 20 : 12;
+  return initialised(core, std::make_unique<ProcessRgbMatrixNode>(id, bits, maxValue),
+                     [m](const int(&in)[3], double(&out)[3]) {
+                       for (int c = 0; c < 3; ++c)
+                         out[c] = m[3 * c] * in[0] + m[3 * c + 1] * in[1] + m[3 * c + 2] * in[2];
+                     });
 }
 
 double clamp01(double v) { return std::min(std::max(v, 0.0), 1.0); }
@@ -411,10 +424,11 @@ double clamp01(double v) { return std::min(std::max(v, 0.0), 1.0); }
 // The node's double-precision table, clamped to [0, 1] as 16-bit codes are,
 // read by tetrahedral interpolation: from the cell's lowest corner towards
 // its highest, along the axes in order of decreasing fraction.
-Reference cubeReference(const Vorn2ImageCore& core, unsigned int id, int points, int maxValue) {
+Stage cubeStage(Vorn2ImageCore& core, unsigned int id, int maxValue) {
+  const int points = 33;
   std::vector<double> table(3L * points * points * points);
   EXPECT_EQ(core.get3dLut(id, points, table.data(), kLutInterleaved), kNoError);
-  return [table, points, maxValue](const int(&in)[3], double(&out)[3]) {
+  auto reference = [table, points, maxValue](const int(&in)[3], double(&out)[3]) {
     int cell[3], axes[3] = {0, 1, 2};
     double fraction[3];
     for (int a = 0; a < 3; ++a) {
@@ -437,6 +451,8 @@ Reference cubeReference(const Vorn2ImageCore& core, unsigned int id, int points,
       out[c] = v * maxValue;
     }
   };
+  return initialised(core, std::make_unique<Process3DLutNode>(id, points, kLutPlanar, maxValue),
+                     reference);
 }
 
 // Grey ramp, primaries and random colours over the whole code range.
@@ -452,11 +468,11 @@ std::vector<int> testFrame(int maxValue) {
   return frame;
 }
 
-// Pushes the frame through the chain in batches; every node's output is
+// Pushes the frame through the chain in batches: every node's output is
 // within one code of the core's double-precision result for the same
-// input, rounded. Returns the largest difference of each node.
-std::vector<int> runChain(const std::vector<Stage>& chain, int maxValue) {
-  std::vector<int> codes = testFrame(maxValue), worst;
+// input, rounded.
+void expectChainMatches(const std::vector<Stage>& chain, int maxValue) {
+  std::vector<int> codes = testFrame(maxValue);
   const int pixels = static_cast<int>(codes.size() / 3);
   for (const Stage& stage : chain) {
     std::vector<int> out(codes.size());
@@ -467,58 +483,46 @@ std::vector<int> runChain(const std::vector<Stage>& chain, int maxValue) {
       double expected[3];
       stage.reference(in, expected);
       for (int c = 0; c < 3; ++c) {
-        const int rounded =
-            static_cast<int>(std::min(std::max(expected[c], 0.0), double(maxValue)) + 0.5);
-        largest = std::max(largest, std::abs(out[3 * k + c] - rounded));
+        const double code = std::min(std::max(expected[c], 0.0), double(maxValue)) + 0.5;
+        largest = std::max(largest, std::abs(out[3 * k + c] - static_cast<int>(code)));
       }
     }
     EXPECT_LE(largest, 1) << "node " << stage.node->getId() << " max " << maxValue;
-    worst.push_back(largest);
     codes.swap(out);
   }
-  return worst;
 }
 
-// Enough fraction bits that the fixed-point entries err by far less than a
-// code over the whole range.
-int fractionBitsFor(int maxValue) { return maxValue > k10Bit ? 20 : 12; }
+struct Setting {
+  unsigned int id;
+  double value;
+};
 
 }  // namespace
 
 TEST(ProcessNode, LutGeneratorChainMatchesTheCoreNodeByNode) {
+  const Setting look[] = {{3011, 1.2}, {3002, 0.03}, {3023, 0.9},
+                          {3040, 1.3}, {5051, 1.1},  {4001, 0.3}};
   for (ColorSpace target : {Rec1886, Rec2100Pq})
     for (int maxValue : {k10Bit, k16Bit}) {
+      SCOPED_TRACE(testing::Message() << "target " << target);
       LutGeneratorImageCore core;
       core.setTargetColorSpace(core.getColorSpaceInfo(target));
-      for (auto [id, value] : {std::pair<unsigned, double>{3011, 1.2},
-                               {3002, 0.03},
-                               {3023, 0.9},
-                               {3040, 1.3},
-                               {5051, 1.1},
-                               {4001, 0.3}})
-        ASSERT_EQ(core.setParam(id, value), kNoError);
+      for (const Setting& s : look) ASSERT_EQ(core.setParam(s.id, s.value), kNoError);
       double gain = 0.0, offset = 0.0;
       ASSERT_EQ(core.getParam(6001, gain), kNoError);
       ASSERT_EQ(core.getParam(6002, offset), kNoError);
 
       std::vector<Stage> chain;
-      chain.push_back({std::make_unique<ProcessLutNode>(5, maxValue + 1, maxValue, 0),
-                       tableReference(core, 5, maxValue)});
-      chain.push_back(
-          {std::make_unique<ProcessRgbLutNode>(8, maxValue + 1, kLutInterleaved, maxValue, 0),
-           rgbTableReference(core, 8, maxValue)});
-      chain.push_back(
-          {std::make_unique<ProcessRgbMatrixNode>(9, fractionBitsFor(maxValue), maxValue),
-           matrixReference(core, 9)});
-      chain.push_back({std::make_unique<Process3DLutNode>(10, 33, kLutPlanar, maxValue),
-                       cubeReference(core, 10, 33, maxValue)});
-      chain.push_back({std::make_unique<ProcessRgbGainOffsetNode>(11, maxValue),
-                       [=](const int(&in)[3], double(&out)[3]) {
-                         for (int c = 0; c < 3; ++c) out[c] = in[c] * gain + offset * maxValue;
-                       }});
-      for (const Stage& stage : chain) ASSERT_EQ(stage.node->init(&core), kNoError);
-      SCOPED_TRACE(testing::Message() << "target " << target);
-      runChain(chain, maxValue);
+      chain.push_back(lutStage(core, 5, maxValue));
+      chain.push_back(rgbLutStage(core, 8, maxValue, kLutInterleaved));
+      chain.push_back(matrixStage(core, 9, maxValue));
+      chain.push_back(cubeStage(core, 10, maxValue));
+      chain.push_back(initialised(core, std::make_unique<ProcessRgbGainOffsetNode>(11, maxValue),
+                                  [=](const int(&in)[3], double(&out)[3]) {
+                                    for (int c = 0; c < 3; ++c)
+                                      out[c] = in[c] * gain + offset * maxValue;
+                                  }));
+      expectChainMatches(chain, maxValue);
     }
 }
 
@@ -528,35 +532,21 @@ TEST(ProcessNode, CameraChainMatchesTheCoreNodeByNode) {
   std::unique_ptr<CameraSystemCalibrationRecord, decltype(&std::free)> calibration(
       CameraSystemCalibrationRecord::allocate(rows), &std::free);
   std::copy(kSystemRows, kSystemRows + rows, calibration->rows());
+  const Setting settings[] = {{2001, 5600.0}, {3001, 0.03}, {4001, 0.2}, {5040, 1.3}, {5021, 1.1}};
 
   for (int maxValue : {k10Bit, k16Bit}) {
     KestaImageCore core(1, kPipelineSingleBranch);
     ASSERT_EQ(core.setSystemCalibration(0, *calibration), kNoError);
     ASSERT_EQ(core.useConfiguration(0), kNoError);
-    for (auto [id, value] : {std::pair<unsigned, double>{2001, 5600.0},
-                             {3001, 0.03},
-                             {4001, 0.2},
-                             {5040, 1.3},
-                             {5021, 1.1}})
-      ASSERT_EQ(core.setParam(id, value), kNoError);
+    for (const Setting& s : settings) ASSERT_EQ(core.setParam(s.id, s.value), kNoError);
 
-    const int bits = fractionBitsFor(maxValue);
     std::vector<Stage> chain;
-    chain.push_back(
-        {std::make_unique<ProcessRgbMatrixNode>(3, bits, maxValue), matrixReference(core, 3)});
-    chain.push_back({std::make_unique<ProcessLutNode>(5, maxValue + 1, maxValue, 0),
-                     tableReference(core, 5, maxValue)});
-    chain.push_back({std::make_unique<ProcessRgbLutNode>(7, maxValue + 1, kLutPlanar, maxValue, 0),
-                     rgbTableReference(core, 7, maxValue)});
-    chain.push_back({std::make_unique<ProcessLutNode>(8, maxValue + 1, maxValue, 0),
-                     tableReference(core, 8, maxValue)});
-    chain.push_back(
-        {std::make_unique<ProcessRgbMatrixNode>(9, bits, maxValue), matrixReference(core, 9)});
-    chain.push_back(
-        {std::make_unique<ProcessRgbLutNode>(10, maxValue + 1, kLutInterleaved, maxValue, 0),
-         rgbTableReference(core, 10, maxValue)});
-    for (const Stage& stage : chain)
-      ASSERT_EQ(stage.node->init(&core), kNoError) << stage.node->getId();
-    runChain(chain, maxValue);
+    chain.push_back(matrixStage(core, 3, maxValue));
+    chain.push_back(lutStage(core, 5, maxValue));
+    chain.push_back(rgbLutStage(core, 7, maxValue, kLutPlanar));
+    chain.push_back(lutStage(core, 8, maxValue));
+    chain.push_back(matrixStage(core, 9, maxValue));
+    chain.push_back(rgbLutStage(core, 10, maxValue, kLutInterleaved));
+    expectChainMatches(chain, maxValue);
   }
 }
