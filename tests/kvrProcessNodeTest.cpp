@@ -419,28 +419,29 @@ Stage matrixStage(ImageCore& core, unsigned int id, int maxValue) {
                      });
 }
 
+constexpr int kPoints = 33;  // mesh of the 3-D nodes
+
 double clamp01(double v) { return std::min(std::max(v, 0.0), 1.0); }
 
 // The node's double-precision table, clamped to [0, 1] as 16-bit codes are,
 // read by tetrahedral interpolation: from the cell's lowest corner towards
 // its highest, along the axes in order of decreasing fraction.
 Stage cubeStage(Vorn2ImageCore& core, unsigned int id, int maxValue) {
-  const int points = 33;
-  std::vector<double> table(3L * points * points * points);
-  EXPECT_EQ(core.get3dLut(id, points, table.data(), kLutInterleaved), kNoError);
-  auto reference = [table, points, maxValue](const int(&in)[3], double(&out)[3]) {
+  std::vector<double> table(3L * kPoints * kPoints * kPoints);
+  EXPECT_EQ(core.get3dLut(id, kPoints, table.data(), kLutInterleaved), kNoError);
+  auto reference = [table, maxValue](const int(&in)[3], double(&out)[3]) {
     int cell[3], axes[3] = {0, 1, 2};
     double fraction[3];
     for (int a = 0; a < 3; ++a) {
-      const double position = double(in[a]) / maxValue * (points - 1);
-      cell[a] = std::min(static_cast<int>(position), points - 2);
+      const double position = double(in[a]) / maxValue * (kPoints - 1);
+      cell[a] = std::min(static_cast<int>(position), kPoints - 2);
       fraction[a] = position - cell[a];
     }
     std::sort(axes, axes + 3, [&](int x, int y) { return fraction[x] > fraction[y]; });
     for (int c = 0; c < 3; ++c) {
       int corner[3] = {cell[0], cell[1], cell[2]};
       auto value = [&] {
-        return clamp01(table[3 * ((corner[0] * points + corner[1]) * points + corner[2]) + c]);
+        return clamp01(table[3 * ((corner[0] * kPoints + corner[1]) * kPoints + corner[2]) + c]);
       };
       double v = value();
       for (int axis : axes) {
@@ -451,7 +452,7 @@ Stage cubeStage(Vorn2ImageCore& core, unsigned int id, int maxValue) {
       out[c] = v * maxValue;
     }
   };
-  return initialised(core, std::make_unique<Process3DLutNode>(id, points, kLutPlanar, maxValue),
+  return initialised(core, std::make_unique<Process3DLutNode>(id, kPoints, kLutPlanar, maxValue),
                      reference);
 }
 
