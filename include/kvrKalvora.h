@@ -89,12 +89,15 @@ public:
 
   ErrorCode getParam(unsigned int id, double& value);
   ErrorCode getParamRange(unsigned int id, double& minimum, double& maximum);
-  // Rejects values outside the range (NaN included); a read-only parameter is
-  // reported and yields kReadOnly, but the write still happens.
+  // Rejects values outside the range (NaN included) with kIllegalValue. A
+  // read-only parameter is reported and yields kReadOnly, but the write
+  // still happens; a parameter the core computes itself (isComputedParam)
+  // is reported once and refused with kReadOnly, storing nothing.
   virtual ErrorCode setParam(unsigned int id, double value);
   // Clamps instead of rejecting and reports nothing; read-only parameters
   // and NaN are refused.
   ErrorCode setParamSilent(unsigned int id, double value);
+  // Back to the default; read-only parameters as setParam.
   ErrorCode resetParam(unsigned int id);
   // Copies every mode with the id; an unknown id leaves value untouched.
   ErrorCode getMode(unsigned int id, bool& value) const;
@@ -168,6 +171,9 @@ protected:
   virtual void createModes() = 0;
   // Derives colour temperature and tint from the gains.
   virtual void updateRgbGain(double gainRed, double gainBlue) = 0;
+  // A read-only parameter whose value the core computes and keeps in step
+  // with its nodes: setParam and resetParam refuse to write it.
+  virtual bool isComputedParam(unsigned int) const { return false; }
 
   // ---- For the concrete core ----------------------------------------------
 
