@@ -39,7 +39,8 @@
 // calibration of the selected configuration: without it the read fails
 // with kMissingCalibration. 2002 is read-only: the temperature found for
 // the current gains, 0 when the gains lie outside the calibration (2001 then
-// reads 2000 K for gains with more red than blue, else 11000 K). White
+// reads 11000 K for gains with more red than blue, which balance bluish
+// light, else 2000 K). White
 // balance acts on nodes 2 and 3, before the log encoding, so it does not
 // change export 11 or any node from 5 on.
 #pragma once
