@@ -46,6 +46,7 @@
 #include "kvrPfwl.h"
 #include "kvrPfwlLut.h"
 #include "kvrPipeline.h"
+#include "kvrPipelineVocabulary.h"
 #include "kvrProcessNode.h"
 #include "kvrQMapper.h"
 #include "kvrSplineLut.h"

@@ -23,6 +23,14 @@ enum ColorSpace : int32_t {
 };
 
 // Builds its own DisplayColorSpace for every ColorSpace value.
+//
+// The PQ and HLG entries (5 and 6) linearise and encode with the legacy
+// gamma 3.0 display curve (Pfwl::sGamma30), not with the PQ or HLG transfer
+// function, and the ACESproxy entry (7) is linear. A ColorConversionFunc
+// between registry entries (as in Vorn2ImageCore::convert3dLut2Rec709)
+// therefore treats them that way. The true PQ and HLG rendering is the
+// video look's: node 10 and exports 14 and 15 of the LUT generator for a PQ
+// or HLG target (exports 12 and 13 give the legacy camera look there).
 class ColorSpaces {
 public:
   static constexpr int kCount = 8;

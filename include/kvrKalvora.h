@@ -89,12 +89,15 @@ public:
 
   ErrorCode getParam(unsigned int id, double& value);
   ErrorCode getParamRange(unsigned int id, double& minimum, double& maximum);
-  // Rejects values outside the range (NaN included); a read-only parameter is
-  // reported and yields kReadOnly, but the write still happens.
+  // Rejects values outside the range (NaN included) with kIllegalValue. A
+  // read-only parameter is reported and yields kReadOnly, but the write
+  // still happens; a parameter the core computes itself (isComputedParam)
+  // is reported once and refused with kReadOnly, storing nothing.
   virtual ErrorCode setParam(unsigned int id, double value);
   // Clamps instead of rejecting and reports nothing; read-only parameters
   // and NaN are refused.
   ErrorCode setParamSilent(unsigned int id, double value);
+  // Back to the default; read-only parameters as setParam.
   ErrorCode resetParam(unsigned int id);
   // Copies every mode with the id; an unknown id leaves value untouched.
   ErrorCode getMode(unsigned int id, bool& value) const;
@@ -102,7 +105,12 @@ public:
 
   // ---- Tables and matrices ------------------------------------------------
   // Size is checked first, then scale (the code 1.0 maps to), then the node;
-  // the buffer is untouched when a check fails.
+  // the buffer is untouched when a check fails. 1-D and RGB tables take 256
+  // to 65536 entries (else kIllegalValue "illegal size for LUT"; 256 is the
+  // smallest) and a scale below 65536 (else kLimitExceeded). RGB tables hold
+  // three curves of size entries in the LutOrder given. 3-D exports take
+  // 3..65 mesh points, a scale of 1..65535 and a buffer of 3 n^3 values, with
+  // the limits and layout of Vorn2ImageCore::get3dLut.
 
   ErrorCode getLut(unsigned int id, int size, double* out) const;
   ErrorCode getLut(unsigned int id, int size, unsigned short* out, int scale) const;
@@ -127,7 +135,9 @@ public:
   // ---- White balance and colour matrix ------------------------------------
   // Conversions between colour temperature/tint and white-balance gains, and
   // the camera colour matrix, interpolated from the calibration of the
-  // current configuration. Gains and temperatures come from the unit
+  // current configuration. Unlike the operations above they return no
+  // ErrorCode: they throw KvrSignal, so a host calls them inside try/catch
+  // (or reads parameters 2001 to 2005 with getParam, which returns codes). Gains and temperatures come from the unit
   // calibration when it has rows, else from the system calibration; the
   // matrix always comes from the system calibration. All three throw
   // kMissingCalibration without a selected configuration ("No valid optical
@@ -168,6 +178,9 @@ protected:
   virtual void createModes() = 0;
   // Derives colour temperature and tint from the gains.
   virtual void updateRgbGain(double gainRed, double gainBlue) = 0;
+  // A read-only parameter whose value the core computes and keeps in step
+  // with its nodes: setParam and resetParam refuse to write it.
+  virtual bool isComputedParam(unsigned int) const { return false; }
 
   // ---- For the concrete core ----------------------------------------------
 

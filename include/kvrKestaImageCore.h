@@ -5,7 +5,15 @@
 //
 // Ids carry the branch in their top 8 bits: node 0x1000008 is the tone map of
 // branch 1, parameter 0x1000000 + 3001 the red log offset of branch 1. An id
-// that names a branch the core does not have is unknown.
+// that names a branch the core does not have is unknown. Every node,
+// parameter and mode id with its readable name, unit, default and range,
+// and how the white-balance parameters 2001 to 2005 behave, is in
+// kvrPipelineVocabulary.h (gCameraParams, gCameraNodes, gCameraModes).
+//
+// Use: construct with the number of optical configurations, check good();
+// register calibration records (referenced, not copied: keep them alive
+// while the core lives) and select one with useConfiguration; then setParam
+// and setMode by id and re-read the nodes whose getNodeRevision changed.
 #pragma once
 
 #include <memory>
@@ -42,7 +50,10 @@ public:
   // revisions alone.
   bool updateExposureIndex(double ei);
   // Stores the gains for a colour temperature and tint straight into the
-  // gain parameters, without range check or notification.
+  // gain parameters 2004 and 2005, without range check or notification
+  // (2001 to 2003 keep their values). kMissingCalibration without a
+  // selected configuration. Prefer setParam(2001 / 2003), which also marks
+  // nodes 2 and 3 changed.
   ErrorCode updateColorTempAndTint(double cct, double tint);
 
   int getBranchCount() const { return branchCount_; }

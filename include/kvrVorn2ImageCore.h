@@ -11,6 +11,11 @@
 // buffers (any non-zero LutOrder) at p, n^3 + p, 2n^3 + p. A buffer holds
 // 3 n^3 values. 16-bit codes store clamp(x, 0, 1) * maxValue + 0.5
 // truncated and read back as code / maxValue, in the host's byte order.
+//
+// Pipeline nodes are sampled with get3dLut, exports with export3dLut (see
+// kvrPipelineVocabulary.h for which node is the look and what each export
+// adds). Operations that return an ErrorCode never throw; the others in
+// this class throw KvrSignal, as marked.
 #pragma once
 
 #include <memory>
@@ -49,14 +54,23 @@ public:
   // Whether the current target is the registry entry id.
   bool isTargetColorSpace(ColorSpace id) const;
   // Makes target the current target unless it names the current one; the
-  // look follows it and node 10 and the normalisation are refreshed.
+  // look follows it and node 10 and the normalisation are refreshed. Pass
+  // an entry of getColorSpaceInfo. Throws KvrSignal on failure (no
+  // ErrorCode): call it inside try/catch.
   void setTargetColorSpace(DisplayColorSpace const* target);
 
   // ---- 3-D LUTs -----------------------------------------------------------------
 
-  // Samples the function of a 3-D LUT node; out holds 3 n^3 values. The
-  // 16-bit form with halfGrid evaluates every other grid point and fills the
-  // rest with integer midpoints (an even mesh is evaluated in full).
+  // Samples the function of a 3-D LUT node of the pipeline; out holds
+  // 3 n^3 values. Checked in this order before anything is written: 3..65
+  // mesh points, else kIllegalValue "illegal size for 3DLUT"; for the 16-bit
+  // form a full-scale value maxValue below 65536 (else kLimitExceeded, as
+  // codes would wrap) and of at least 1 (else kIllegalValue); a non-null
+  // buffer (else kIllegalValue); then the node. The 16-bit form with
+  // halfGrid evaluates every other grid point and fills the rest with
+  // integer midpoints (an even mesh is evaluated in full): about an eighth
+  // of the work, at a cost in accuracy near the gamut edges that
+  // kvrLutGeneratorImageCore.h states.
   ErrorCode get3dLut(unsigned int nodeId, int meshPoints, double* out, LutOrder order) const;
   ErrorCode get3dLut(unsigned int nodeId, int meshPoints, unsigned short* out, LutOrder order,
                      int maxValue, bool halfGrid) const;
@@ -110,8 +124,12 @@ public:
 
   // ---- White balance ------------------------------------------------------------
 
-  // Stores the gains of the colour temperature and tint in parameters 2004
-  // and 2005 and the temperature in 2001 and 2002, without change handling.
+  // For a core with the camera's white-balance parameters 2001 to 2005:
+  // stores the gains of the colour temperature and tint in 2004 and 2005 and
+  // the temperature in 2001 and 2002, without change handling. Throws
+  // KvrSignal: kMissingCalibration without a selected configuration (always
+  // so on the LUT generator, which has no calibration and no such
+  // parameters).
   void updateColorTempAndTint(double cct, double tint);
 
 protected:

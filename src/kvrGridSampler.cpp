@@ -1,14 +1,31 @@
 #include "kvrGridSampler.h"
 
+#include <cstdio>
 #include <cstring>
 #include <typeinfo>
 #include <vector>
 
+#include "kvrError.h"
 #include "kvrLutComposite.h"
+
+#define KVR_SOURCE "src/kvrGridSampler"
 
 namespace Kalvora {
 
 namespace {
+
+constexpr int kMinMeshPoints = 3;
+constexpr int kMaxMeshPoints = 65;
+constexpr int kMaxCodeLimit = 65536;  // full-scale values must lie below
+
+void checkMeshPoints(int size) {
+  if (!(kMinMeshPoints <= size && size <= kMaxMeshPoints))
+    throw KvrSignal(kIllegalValue, KVR_HERE, "illegal size for 3DLUT");
+}
+
+void checkTable(const void* table) {
+  if (table == nullptr) throw KvrSignal(kIllegalValue, KVR_HERE, "no buffer for 3DLUT");
+}
 
 // The stages of f when f is exactly one of the two chain classes (a derived
 // class might evaluate its stages differently); empty otherwise.
@@ -102,6 +119,23 @@ void sample3dTable(const LutFunc3D& f, int size, unsigned short* table, LutOrder
   // The half grid evaluates its own coarse grid (odd sizes only).
   const int points = halfGrid && size % 2 == 1 ? (size - 1) / 2 + 1 : size;
   AxisCachedChain(stages, perChannel, points).getTable(size, table, order, maxCode, halfGrid);
+}
+
+void check3dTableRequest(int size, const double* table) {
+  checkMeshPoints(size);
+  checkTable(table);
+}
+
+void check3dTableRequest(int size, const unsigned short* table, int maxCode) {
+  checkMeshPoints(size);
+  if (maxCode >= kMaxCodeLimit)
+    throw KvrSignal(kLimitExceeded, KVR_HERE, "illegal value for scaling factor");
+  if (maxCode < 1) {
+    char message[64];
+    std::snprintf(message, sizeof message, "illegal full-scale value for 3DLUT: %d", maxCode);
+    throw KvrSignal(kIllegalValue, KVR_HERE, message);
+  }
+  checkTable(table);
 }
 
 }  // namespace Kalvora

@@ -15,4 +15,12 @@ void sample3dTable(const LutFunc3D& f, int size, double* table, LutOrder order);
 void sample3dTable(const LutFunc3D& f, int size, unsigned short* table, LutOrder order, int maxCode,
                    bool halfGrid);
 
+// The limits of every public 3-D sampling request, checked in this order
+// before anything is written: 3..65 mesh points (kIllegalValue "illegal
+// size for 3DLUT"); for integer tables a full-scale value below 65536
+// (kLimitExceeded "illegal value for scaling factor", as 16-bit codes would
+// wrap) and of at least 1 (kIllegalValue); a buffer (kIllegalValue).
+void check3dTableRequest(int size, const double* table);
+void check3dTableRequest(int size, const unsigned short* table, int maxCode);
+
 }  // namespace Kalvora

@@ -19,19 +19,12 @@ namespace {
 
 constexpr int kMinLutSize = 256;
 constexpr int kMaxLutSize = 65536;
-constexpr int kMin3dLutSize = 3;
-constexpr int kMax3dLutSize = 65;
 constexpr int kScaleLimit = 65536;  // scales must lie below
 
 bool isLutSize(int size) { return kMinLutSize <= size && size <= kMaxLutSize; }
 
 void checkLutSize(int size) {
   if (!isLutSize(size)) throw KvrSignal(kIllegalValue, KVR_HERE, "illegal size for LUT");
-}
-
-void check3dLutSize(int size) {
-  if (!(kMin3dLutSize <= size && size <= kMax3dLutSize))
-    throw KvrSignal(kIllegalValue, KVR_HERE, "illegal size for 3DLUT");
 }
 
 void checkScale(int scale) {
@@ -280,6 +273,10 @@ ErrorCode Kalvora::getParamRange(unsigned int id, double& minimum, double& maxim
 ErrorCode Kalvora::setParam(unsigned int id, double value) {
   return kvrBoundary(KVR_HERE, [&] {
     PipelineParameter& parameter = *needParameter(id);
+    if (parameter.readOnly && isComputedParam(id)) {
+      KvrError(KVR_HERE, "parameter is read only");
+      return kReadOnly;
+    }
     ErrorCode result = kNoError;
     if (parameter.readOnly) {
       std::cout << "ID " << id << " value " << value << '\n' << std::flush;
@@ -324,6 +321,7 @@ ErrorCode Kalvora::resetParam(unsigned int id) {
     ErrorCode result = kNoError;
     if (parameter.readOnly) {
       KvrError(KVR_HERE, "parameter is read only");
+      if (isComputedParam(id)) return kReadOnly;
       result = kReadOnly;
     }
     if (parameter.defaultValue != parameter.value) {
@@ -420,7 +418,7 @@ ErrorCode Kalvora::getRgbLut(unsigned int id, int size, unsigned short* out, Lut
 
 ErrorCode Kalvora::export3dLut(unsigned int id, int size, double* out, LutOrder order) {
   return kvrBoundary(KVR_HERE, [&] {
-    check3dLutSize(size);
+    check3dTableRequest(size, out);
     sample3dTable(*needExportLut(id), size, out, order);
     return kNoError;
   });
@@ -429,8 +427,7 @@ ErrorCode Kalvora::export3dLut(unsigned int id, int size, double* out, LutOrder 
 ErrorCode Kalvora::export3dLut(unsigned int id, int size, unsigned short* out, LutOrder order,
                                int scale) {
   return kvrBoundary(KVR_HERE, [&] {
-    check3dLutSize(size);
-    checkScale(scale);
+    check3dTableRequest(size, out, scale);
     sample3dTable(*needExportLut(id), size, out, order, scale, false);
     return kNoError;
   });

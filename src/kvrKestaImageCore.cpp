@@ -2,8 +2,8 @@
 
 #include <utility>
 
-#include "kvrKestaToneMapCurve.h"
-#include "kvrVideoCurve.h"
+#include "kvrPipelineVocabulary.h"
+
 
 #define KVR_SOURCE "src/kvrKestaImageCore"
 
@@ -14,42 +14,41 @@ namespace {
 constexpr unsigned int kBranchMask = 0xFF000000u;
 constexpr unsigned int kLocalMask = 0x00FFFFFFu;
 constexpr int kBranchShift = 24;
-constexpr unsigned int kBranch1 = 0x1000000u;
-constexpr unsigned int kBranch2 = 0x2000000u;
+constexpr unsigned int kBranch1 = kCameraBranch1;
+constexpr unsigned int kBranch2 = kCameraBranch2;
 
-// Nodes (local ids).
-constexpr unsigned int kHeadNode = 1;
-constexpr unsigned int kWhiteBalanceNode = 2;
-constexpr unsigned int kCameraMatrixNode = 3;
-constexpr unsigned int kQMappingNode = 4;
-constexpr unsigned int kLogEncodingNode = 5;
-constexpr unsigned int kSplitNode = 6;
-constexpr unsigned int kLogOffsetNode = 7;
-constexpr unsigned int kToneMapNode = 8;
-constexpr unsigned int kColorSpaceNode = 9;
-constexpr unsigned int kGammaNode = 10;
-constexpr unsigned int kRenderNode = 11;
+// Short names of the vocabulary's ids (kvrPipelineVocabulary.h).
+constexpr unsigned int kHeadNode = kCameraNodeHead;
+constexpr unsigned int kWhiteBalanceNode = kCameraNodeWhiteBalance;
+constexpr unsigned int kCameraMatrixNode = kCameraNodeColorMatrix;
+constexpr unsigned int kQMappingNode = kCameraNodeQMapping;
+constexpr unsigned int kLogEncodingNode = kCameraNodeLog;
+constexpr unsigned int kSplitNode = kCameraNodeSplit;
+constexpr unsigned int kLogOffsetNode = kCameraNodeLogOffset;
+constexpr unsigned int kToneMapNode = kCameraNodeToneMap;
+constexpr unsigned int kColorSpaceNode = kCameraNodeColorSpace;
+constexpr unsigned int kGammaNode = kCameraNodeGamma;
+constexpr unsigned int kRenderNode = kCameraExportRendering;
 
-// Parameters.
-constexpr unsigned int kExposureIndex = 1001;
-constexpr unsigned int kColorTemperature = 2001;
-constexpr unsigned int kFoundColorTemperature = 2002;
-constexpr unsigned int kTint = 2003;
-constexpr unsigned int kGainRed = 2004;
-constexpr unsigned int kGainBlue = 2005;
-constexpr unsigned int kLogOffsetRed = 3001;
-constexpr unsigned int kLogOffsetBlue = 3003;
-constexpr unsigned int kBlackGamma = 4001;
-constexpr unsigned int kKnee = 4002;
-constexpr unsigned int kSaturation = 5040;
+constexpr unsigned int kExposureIndex = kCameraParamExposureIndex;
+constexpr unsigned int kColorTemperature = kCameraParamColorTemperature;
+constexpr unsigned int kFoundColorTemperature = kCameraParamFoundColorTemperature;
+constexpr unsigned int kTint = kCameraParamTint;
+constexpr unsigned int kGainRed = kCameraParamGainRed;
+constexpr unsigned int kGainBlue = kCameraParamGainBlue;
+constexpr unsigned int kLogOffsetRed = kCameraParamLogOffsetRed;
+constexpr unsigned int kLogOffsetBlue = kCameraParamLogOffsetBlue;
+constexpr unsigned int kBlackGamma = kCameraParamBlackGamma;
+constexpr unsigned int kKnee = kCameraParamKnee;
+constexpr unsigned int kSaturation = kCameraParamVideoSaturation;
 
-// Modes (local ids).
-constexpr unsigned int kVideoMode = 1;
-constexpr unsigned int kP3Output = 2;
-constexpr unsigned int kFalseColorMode = 3;
-constexpr unsigned int kPlaybackMode = 4;
+constexpr unsigned int kVideoMode = kCameraModeVideo;
+constexpr unsigned int kP3Output = kCameraModeP3Output;
+constexpr unsigned int kFalseColorMode = kCameraModeFalseColor;
+constexpr unsigned int kPlaybackMode = kCameraModePlayback;
 
-constexpr double kInitialExposureIndex = 800.0;
+constexpr double kInitialExposureIndex = gCameraParams[0].defaultValue;
+static_assert(gCameraParams[0].id == kExposureIndex, "the exposure index comes first");
 // Temperatures given to gains that lie outside the calibration: more red
 // gain than blue gain balances bluish light.
 constexpr double kBluishFallbackCct = 11000.0;
@@ -82,21 +81,17 @@ void addBranchNodes(std::vector<std::unique_ptr<PipelineNode>>& nodes, unsigned 
       std::make_unique<PipelineNode>(branch + kGammaNode, branch + kColorSpaceNode, kNodeRgbLut));
 }
 
-void addBranchParameters(std::vector<std::unique_ptr<PipelineParameter>>& parameters,
-                         unsigned int branch) {
-  auto add = [&](unsigned int id, double value, double minimum, double maximum) {
-    parameters.push_back(std::make_unique<PipelineParameter>(branch + id, value, minimum, maximum,
-                                                             kPersistAlways, false));
-  };
-  for (unsigned int id = kLogOffsetRed; id <= kLogOffsetBlue; ++id) add(id, 0.0, -1.0, 1.0);
-  add(kKnee, 0.5, KestaToneMapCurve::kMinParamValue, KestaToneMapCurve::kMaxParamValue);
-  add(kBlackGamma, 0.5, KestaToneMapCurve::kMinParamValue, KestaToneMapCurve::kMaxParamValue);
-  for (unsigned int id = 5001; id <= 5003; ++id) add(id, 1.0, 0.5, 2.0);   // slope
-  for (unsigned int id = 5011; id <= 5013; ++id) add(id, 0.0, -0.5, 0.5);  // offset
-  for (unsigned int id = 5021; id <= 5023; ++id) add(id, 1.0, 0.5, 2.0);   // power
-  for (unsigned int id = 5031; id <= 5033; ++id)                           // pedestal
-    add(id, 0.0, VideoCurve::kMinPedestalValue, VideoCurve::kMaxPedestalValue);
-  add(kSaturation, 1.0, 0.0, 2.0);
+// The vocabulary's parameters of one scope, with the branch word added to
+// the per-branch ones.
+void addParameters(std::vector<std::unique_ptr<PipelineParameter>>& parameters, bool perBranch,
+                   unsigned int branch, bool withWhiteBalance) {
+  for (const PipelineParamInfo& p : gCameraParams) {
+    if (p.perBranch != perBranch) continue;
+    if (p.node == kWhiteBalanceNode && !withWhiteBalance) continue;
+    parameters.push_back(std::make_unique<PipelineParameter>(
+        branch + p.id, p.defaultValue, p.minimum, p.maximum, p.persistence,
+        p.access != kParamReadWrite));
+  }
 }
 
 }  // namespace
@@ -178,23 +173,12 @@ void KestaImageCore::createExports() {
 void KestaImageCore::createParameters() {
   const PipelineType type = getPipelineType();
   std::vector<std::unique_ptr<PipelineParameter>> parameters;
-  auto add = [&](unsigned int id, double value, double minimum, double maximum,
-                 Persistance persistence, bool readOnly) {
-    parameters.push_back(
-        std::make_unique<PipelineParameter>(id, value, minimum, maximum, persistence, readOnly));
-  };
-  add(kExposureIndex, kInitialExposureIndex, 50.0, 3200.0, kPersistFull, false);
-  if (type != kPipelineOutputOnly) {
-    add(kColorTemperature, 3200.0, 2000.0, 11000.0, kPersistNever, false);
-    add(kFoundColorTemperature, 3200.0, 2000.0, 11000.0, kPersistNever, true);
-    add(kTint, 0.0, -16.0, 16.0, kPersistNever, false);
-    add(kGainRed, 1.0, 0.9, 4.0, kPersistFull, false);
-    add(kGainBlue, 1.0, 0.9, 4.0, kPersistFull, false);
-  }
-  addBranchParameters(parameters, 0);
+  // The output-only pipeline starts after the white balance.
+  addParameters(parameters, false, 0, type != kPipelineOutputOnly);
+  addParameters(parameters, true, 0, false);
   if (type == kPipelineMultiBranch) {
-    addBranchParameters(parameters, kBranch1);
-    addBranchParameters(parameters, kBranch2);
+    addParameters(parameters, true, kBranch1, false);
+    addParameters(parameters, true, kBranch2, false);
   }
   const int count = static_cast<int>(parameters.size());
   setParameter(releaseToArray(parameters), count);

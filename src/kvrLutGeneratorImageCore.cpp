@@ -10,80 +10,36 @@ namespace Kalvora {
 
 namespace {
 
-struct NodeEntry {
+// Pipeline order with each node's input; types and names come from the
+// vocabulary.
+struct NodeLink {
   unsigned int id;
   unsigned int input;
-  NodeType type;
 };
 
-constexpr NodeEntry kPipeline[] = {
-    {5, 0, kNodeLut},    {16, 5, kNodeLut},   {8, 5, kNodeRgbLut},
-    {9, 8, kNodeMatrix}, {10, 9, kNode3dLut}, {11, 10, kNodeRgbGainOffset},
+constexpr NodeLink kPipeline[] = {
+    {kLutNodeLog, 0},
+    {kLutNodeInverseLog, kLutNodeLog},
+    {kLutNodeCdl, kLutNodeLog},
+    {kLutNodeCdlSaturation, kLutNodeCdl},
+    {kLutNodeLook, kLutNodeCdlSaturation},
+    {kLutNodeNormalization, kLutNodeLook},
 };
-
-constexpr unsigned int kExports[] = {12, 13, 10, 14, 15};
-
-struct ParameterEntry {
-  unsigned int id;
-  double value;
-  double minimum;
-  double maximum;
-  Persistance persistence;
-  bool bounded;  // false: no range and read-only
-};
-
-constexpr Persistance kAlways = kPersistAlways;
-
-constexpr ParameterEntry kParameters[] = {
-    {1001, 800.0, 160.0, 3200.0, kPersistFull, true},  // exposure index
-    {3011, 1.0, 0.5, 2.0, kAlways, true},              // CDL slope red, green, blue
-    {3012, 1.0, 0.5, 2.0, kAlways, true},
-    {3013, 1.0, 0.5, 2.0, kAlways, true},
-    {3001, 0.0, -0.5, 0.5, kAlways, true},  // CDL offset red, green, blue
-    {3002, 0.0, -0.5, 0.5, kAlways, true},
-    {3003, 0.0, -0.5, 0.5, kAlways, true},
-    {3021, 1.0, 0.5, 2.0, kAlways, true},  // CDL power red, green, blue
-    {3022, 1.0, 0.5, 2.0, kAlways, true},
-    {3023, 1.0, 0.5, 2.0, kAlways, true},
-    {3040, 1.0, 0.0, 2.0, kAlways, true},  // CDL saturation
-    {4002, 0.5, 0.0, 1.0, kAlways, true},  // tone map: knee
-    {4001, 0.5, 0.0, 1.0, kAlways, true},  // tone map: black gamma
-    {5040, 1.0, 0.0, 2.0, kAlways, true},  // video saturation
-    {5051, 1.0, 0.5, 2.0, kAlways, true},  // master gamma
-    {5061, 1.0, 0.0, 2.0, kAlways, true},  // hue saturations: red, yellow,
-    {5062, 1.0, 0.0, 2.0, kAlways, true},  // green, cyan, blue, magenta
-    {5063, 1.0, 0.0, 2.0, kAlways, true},
-    {5064, 1.0, 0.0, 2.0, kAlways, true},
-    {5065, 1.0, 0.0, 2.0, kAlways, true},
-    {5066, 1.0, 0.0, 2.0, kAlways, true},
-    {6001, 1.0, 0.0, 0.0, kPersistNever, false},  // normalisation gain
-    {6002, 0.0, 0.0, 0.0, kPersistNever, false},  // normalisation offset
-    {5067, 1.0, 0.5, 2.0, kAlways, true},         // slope red, green, blue
-    {5068, 1.0, 0.5, 2.0, kAlways, true},
-    {5069, 1.0, 0.5, 2.0, kAlways, true},
-    {5070, 1.0, 0.5, 2.0, kAlways, true},  // gamma red, green, blue
-    {5071, 1.0, 0.5, 2.0, kAlways, true},
-    {5072, 1.0, 0.5, 2.0, kAlways, true},
-    {5073, 0.0, -0.3, 0.3, kAlways, true},  // pedestal red, green, blue
-    {5074, 0.0, -0.3, 0.3, kAlways, true},
-    {5075, 0.0, -0.3, 0.3, kAlways, true},
-    {5077, 100.0, 0.0, 1000.0, kPersistNever, true},    // diffuse white, cd/m2
-    {5078, 1000.0, 0.0, 10000.0, kPersistNever, true},  // peak white, cd/m2
-};
-
-constexpr double kHlgPeakWhite = 1000.0;
 
 bool isCdlParameter(unsigned int id) {
-  return (3001 <= id && id <= 3003) || (3011 <= id && id <= 3013) || (3021 <= id && id <= 3023);
+  return (kLutParamCdlOffsetRed <= id && id <= kLutParamCdlOffsetBlue) ||
+         (kLutParamCdlSlopeRed <= id && id <= kLutParamCdlSlopeBlue) ||
+         (kLutParamCdlPowerRed <= id && id <= kLutParamCdlPowerBlue);
 }
 
-bool isAllowedPeakWhite(double value) {
-  return value == 1000.0 || value == 2000.0 || value == 4000.0;
+// Peak and diffuse white take only the values of their choices.
+bool isAllowedChoice(unsigned int id, double value) {
+  return isAcceptedValue(*findParamInfo(gLutGeneratorVocabulary, id), value);
 }
 
-bool isAllowedDiffuseWhite(double value) { return value == 100.0 || value == 200.0; }
+NodeType lutNodeType(unsigned int id) { return findNodeInfo(gLutGeneratorVocabulary, id)->type; }
 
-template <class Record, class Entry, size_t count, class Make>
+template <class Record, class Entry, std::size_t count, class Make>
 Record** makeRecords(const Entry (&entries)[count], Make make) {
   Record** records = new Record*[count]();
   try {
@@ -107,7 +63,7 @@ LutGeneratorImageCore::LutGeneratorImageCore()
     createPipeline();
     createParameters();
     createExports();
-    updateExposureIndex(800.0);
+    updateExposureIndex(findParamInfo(gLutGeneratorVocabulary, kExposureIndexParam)->defaultValue);
     logFunc_ = &getColorLuts().getElvex();
     inverseLog_.reset(new InverseLutFunc(getColorLuts().getElvex()));
     initState(true);
@@ -121,30 +77,35 @@ LutGeneratorImageCore::~LutGeneratorImageCore() = default;
 
 void LutGeneratorImageCore::createPipeline() {
   constexpr int count = sizeof kPipeline / sizeof kPipeline[0];
-  setPipeline(
-      makeRecords<PipelineNode>(
-          kPipeline, [](const NodeEntry& e) { return new PipelineNode(e.id, e.input, e.type); }),
-      count);
+  setPipeline(makeRecords<PipelineNode>(kPipeline,
+                                        [](const NodeLink& link) {
+                                          return new PipelineNode(link.id, link.input,
+                                                                  lutNodeType(link.id));
+                                        }),
+              count);
 }
 
 void LutGeneratorImageCore::createExports() {
-  constexpr int count = sizeof kExports / sizeof kExports[0];
-  setExports(makeRecords<PipelineNode>(
-                 kExports, [](unsigned int id) { return new PipelineNode(id, 5, kNode3dLut); }),
-             count);
+  setExports(makeRecords<PipelineNode>(gLutGeneratorExports,
+                                       [](const PipelineNodeInfo& node) {
+                                         return new PipelineNode(node.id, kLutNodeLog, node.type);
+                                       }),
+             gLutGeneratorVocabulary.exportCount);
 }
 
 void LutGeneratorImageCore::createParameters() {
-  constexpr int count = sizeof kParameters / sizeof kParameters[0];
   setParameter(makeRecords<PipelineParameter>(
-                   kParameters,
-                   [](const ParameterEntry& e) {
-                     if (!e.bounded)
-                       return new PipelineParameter(e.id, e.value, e.persistence, true);
-                     return new PipelineParameter(e.id, e.value, e.minimum, e.maximum,
-                                                  e.persistence, false);
+                   gLutGeneratorParams,
+                   [](const PipelineParamInfo& e) {
+                     return new PipelineParameter(e.id, e.defaultValue, e.minimum, e.maximum,
+                                                  e.persistence, e.access != kParamReadWrite);
                    }),
-               count);
+               gLutGeneratorVocabulary.paramCount);
+}
+
+bool LutGeneratorImageCore::isComputedParam(unsigned int id) const {
+  const PipelineParamInfo* info = findParamInfo(gLutGeneratorVocabulary, id);
+  return info != nullptr && info->access == kParamComputed;
 }
 
 // ---- Parameters -----------------------------------------------------------------------
@@ -158,13 +119,13 @@ ErrorCode LutGeneratorImageCore::setParam(unsigned int id, double value) {
   return kvrBoundary(KVR_HERE, [&] {
     needParameter(id);
     if (id == kPeakWhiteParam) {
-      if (!isAllowedPeakWhite(value)) {
+      if (!isAllowedChoice(id, value)) {
         KvrError(KVR_HERE, "illegal parameter value %f for id %d ", value, static_cast<int>(id));
         return kIllegalValue;
       }
       if (isTargetColorSpace(Rec2100Hlg) && value != kHlgPeakWhite)
         throw KvrSignal(kIllegalValue, KVR_HERE, "Illegal value of peak white for HLG");
-    } else if (id == kDiffuseWhiteParam && !isAllowedDiffuseWhite(value)) {
+    } else if (id == kDiffuseWhiteParam && !isAllowedChoice(id, value)) {
       KvrError(KVR_HERE, "illegal parameter value %f for id %d ", value, static_cast<int>(id));
       return kIllegalValue;
     }

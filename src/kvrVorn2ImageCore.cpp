@@ -92,6 +92,7 @@ LutFunc3D const* Vorn2ImageCore::do_exportLut(unsigned int id) {
 ErrorCode Vorn2ImageCore::get3dLut(unsigned int nodeId, int meshPoints, double* out,
                                    LutOrder order) const {
   return kvrBoundary(KVR_HERE, [&] {
+    check3dTableRequest(meshPoints, out);
     needNode(nodeId, kNode3dLut);
     sample3dTable(*do_get3dLut(nodeId), meshPoints, out, order);
     return kNoError;
@@ -101,6 +102,7 @@ ErrorCode Vorn2ImageCore::get3dLut(unsigned int nodeId, int meshPoints, double* 
 ErrorCode Vorn2ImageCore::get3dLut(unsigned int nodeId, int meshPoints, unsigned short* out,
                                    LutOrder order, int maxValue, bool halfGrid) const {
   return kvrBoundary(KVR_HERE, [&] {
+    check3dTableRequest(meshPoints, out, maxValue);
     needNode(nodeId, kNode3dLut);
     sample3dTable(*do_get3dLut(nodeId), meshPoints, out, order, maxValue, halfGrid);
     return kNoError;

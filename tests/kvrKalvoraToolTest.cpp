@@ -281,15 +281,13 @@ TEST(KalvoraTool, InfoListsEveryParameterOfBothCoresByName) {
       ASSERT_NE(name, nullptr) << parameter.id;
       EXPECT_NE(run.out.find(" " + std::to_string(parameter.id) + " "), std::string::npos);
       EXPECT_NE(run.out.find(std::string(" ") + name->name + " "), std::string::npos);
-      for (double value : name->allowedValues)
-        EXPECT_TRUE(parameter.minimum <= value && value <= parameter.maximum) << name->name;
+      for (int k = 0; k < name->choiceCount; ++k)
+        EXPECT_TRUE(parameter.minimum <= name->choices[k] && name->choices[k] <= parameter.maximum)
+            << name->name;
     }
-    for (const Tool::ParamName& name : Tool::paramNames()) {
-      const unsigned int id = Tool::paramId(name, c.kind);
-      if (id != 0) {
-        EXPECT_EQ(ids.count(id), 1u) << name.name;
-      }
-    }
+    const PipelineVocabulary& vocabulary = Tool::vocabulary(c.kind);
+    for (int k = 0; k < vocabulary.paramCount; ++k)
+      EXPECT_EQ(ids.count(vocabulary.params[k].id), 1u) << vocabulary.params[k].name;
   }
   for (int id = 0; id < 8; ++id)
     EXPECT_NE(run.out.find(ColorSpaces::identifier(static_cast<ColorSpace>(id))),

@@ -1,29 +1,15 @@
 #include <gtest/gtest.h>
 
-#include <set>
 #include <string>
+#include <vector>
 
 #include "kvrToolNames.h"
 
 using namespace Kalvora::Tool;
 
-TEST(ToolNames, NamesAndIdsAreUniqueWithinEachCore) {
-  for (CoreKind core : {kLutCore, kCameraCore}) {
-    std::set<unsigned int> ids;
-    std::set<std::string> names;
-    for (const ParamName& param : paramNames()) {
-      EXPECT_TRUE(names.insert(param.name).second) << param.name;
-      const unsigned int id = paramId(param, core);
-      if (id != 0) {
-        EXPECT_TRUE(ids.insert(id).second) << id;
-      }
-    }
-  }
-}
-
 TEST(ToolNames, ANameFindsItsCoresId) {
-  EXPECT_EQ(findParam(kLutCore, "video-slope-red")->lutId, 5067u);
-  EXPECT_EQ(findParam(kCameraCore, "video-slope-red")->cameraId, 5001u);
+  EXPECT_EQ(findParam(kLutCore, "video-slope-red")->id, 5067u);
+  EXPECT_EQ(findParam(kCameraCore, "video-slope-red")->id, 5001u);
   EXPECT_EQ(findParam(kLutCore, "3001"), findParam(kLutCore, "cdl-offset-red"));
   EXPECT_EQ(findParam(kCameraCore, "3001"), findParam(kCameraCore, "log-offset-red"));
   EXPECT_EQ(findParam(kLutCore, "log-offset-red"), nullptr);
@@ -31,6 +17,22 @@ TEST(ToolNames, ANameFindsItsCoresId) {
   EXPECT_EQ(findParam(kLutCore, "0"), nullptr);
   EXPECT_EQ(findParam(kLutCore, ""), nullptr);
   EXPECT_EQ(findParamById(kLutCore, 5078), findParam(kLutCore, "peak-white"));
+  // Names stand for the main branch only.
+  EXPECT_EQ(findParamById(kCameraCore, 0x1000000 + 3001), nullptr);
+}
+
+TEST(ToolNames, OnlyWhiteBalanceLeavesTheCameraLutAlone) {
+  for (const char* name : {"color-temperature", "found-color-temperature", "tint", "wb-gain-red",
+                           "wb-gain-blue"})
+    EXPECT_FALSE(changesCameraLut(*findParam(kCameraCore, name))) << name;
+  for (const char* name : {"exposure-index", "log-offset-red", "knee", "video-saturation"})
+    EXPECT_TRUE(changesCameraLut(*findParam(kCameraCore, name))) << name;
+}
+
+TEST(ToolNames, NodeChoicesAreTheLutGeneratorExports) {
+  EXPECT_EQ(lutNodeChoices(), (std::vector<unsigned int>{10, 12, 13, 14, 15}));
+  EXPECT_STREQ(nodeMeaning(kLutCore, 14), "CDL, saturation and look");
+  EXPECT_STREQ(nodeMeaning(kCameraCore, 99), "");
 }
 
 TEST(ToolNames, TargetShortNamesFollowTheRegistryOrder) {

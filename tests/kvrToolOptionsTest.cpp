@@ -58,13 +58,13 @@ TEST(ToolOptions, SettingsKeepTheirOrderAndResolveNamesAndIds) {
   const Options options = parse({"lut", "--set", "cdl-slope-red=1.5", "--ei", "1600", "--set",
                                  "3001=-0.25", "--set=peak-white=2000"});
   ASSERT_EQ(options.settings.size(), 4u);
-  EXPECT_EQ(options.settings[0].param->lutId, 3011u);
+  EXPECT_EQ(options.settings[0].param->id, 3011u);
   EXPECT_EQ(options.settings[0].value, 1.5);
-  EXPECT_EQ(options.settings[1].param->lutId, 1001u);
+  EXPECT_EQ(options.settings[1].param->id, 1001u);
   EXPECT_EQ(options.settings[1].value, 1600.0);
   EXPECT_STREQ(options.settings[2].param->name, "cdl-offset-red");
   EXPECT_EQ(options.settings[2].value, -0.25);
-  EXPECT_EQ(options.settings[3].param->lutId, 5078u);
+  EXPECT_EQ(options.settings[3].param->id, 5078u);
 }
 
 TEST(ToolOptions, CameraNamesMapToTheCameraIds) {
@@ -72,8 +72,8 @@ TEST(ToolOptions, CameraNamesMapToTheCameraIds) {
       parse({"camera", "--set", "log-offset-red=0.1", "--set", "video-slope-blue=1.2", "--p3",
              "--false-color", "--set", "5021=0.8"});
   ASSERT_EQ(options.settings.size(), 3u);
-  EXPECT_EQ(options.settings[0].param->cameraId, 3001u);
-  EXPECT_EQ(options.settings[1].param->cameraId, 5003u);
+  EXPECT_EQ(options.settings[0].param->id, 3001u);
+  EXPECT_EQ(options.settings[1].param->id, 5003u);
   EXPECT_STREQ(options.settings[2].param->name, "video-power-red");
   EXPECT_TRUE(options.p3);
   EXPECT_TRUE(options.falseColor);

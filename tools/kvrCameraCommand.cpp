@@ -13,15 +13,9 @@ namespace Tool {
 
 namespace {
 
-constexpr unsigned int kLogNode = 5;
-constexpr unsigned int kToneMapNode = 8;
-constexpr unsigned int kRenderNode = 11;
-constexpr unsigned int kP3Mode = 2;
-constexpr unsigned int kFalseColorMode = 3;
 // False colour is a monitoring view: only the monitoring outputs of the
 // multi-branch pipeline (branches 1 and 2) have it. Branch 1 serves here.
-constexpr unsigned int kMonitorBranch = 0x1000000;
-constexpr unsigned int kExposureIndexParam = 1001;
+constexpr unsigned int kMonitorBranch = kCameraBranch1;
 
 CubeHeader cameraHeader(const Options& options, const char* what) {
   CubeHeader header;
@@ -42,7 +36,7 @@ std::string writeCurve(KestaImageCore& core, const Options& options) {
   const int size = effectiveSize(options);
   const bool log = options.curve == CameraCurve::kLog;
   std::vector<unsigned short> codes(size);
-  call([&] { return core.getLut(log ? kLogNode : kToneMapNode, size, codes.data(), kMaxCode); });
+  call([&] { return core.getLut(log ? kCameraNodeLog : kCameraNodeToneMap, size, codes.data(), kMaxCode); });
   std::string out;
   writeCube1d(out,
               cameraHeader(options, log ? "log encoding (node 5), linear to log"
@@ -73,7 +67,7 @@ std::vector<ParamSetting> onMonitorBranch(const std::vector<ParamSetting>& setti
   std::vector<ParamSetting> result;
   for (const ParamSetting& setting : settings) {
     moved.push_back(*setting.param);
-    if (moved.back().cameraId != kExposureIndexParam) moved.back().cameraId += kMonitorBranch;
+    if (moved.back().perBranch) moved.back().id += kMonitorBranch;
     result.push_back({&moved.back(), setting.value});
   }
   return result;
@@ -84,10 +78,10 @@ std::string runFalseColor(const Options& options) {
   checkGood(core, "the camera core");
   std::vector<ParamName> moved;
   const std::vector<ParamSetting> settings = onMonitorBranch(options.settings, moved);
-  checkSettings(core, kCameraCore, settings);
-  call([&] { return core.setMode(kMonitorBranch + kP3Mode, options.p3); });
-  call([&] { return core.setMode(kMonitorBranch + kFalseColorMode, true); });
-  applySettings(core, kCameraCore, settings);
+  checkSettings(core, settings);
+  call([&] { return core.setMode(kMonitorBranch + kCameraModeP3Output, options.p3); });
+  call([&] { return core.setMode(kMonitorBranch + kCameraModeFalseColor, true); });
+  applySettings(core, settings);
   const int size = effectiveSize(options);
   std::vector<unsigned short> codes = codesFor3d(size);
   NodeChain(core, kMonitorBranch).render(size, codes.data(), kMaxCode);
@@ -100,14 +94,14 @@ std::string runCameraCommand(const Options& options) {
   if (options.falseColor) return runFalseColor(options);
   KestaImageCore core(1, kPipelineSingleBranch);
   checkGood(core, "the camera core");
-  checkSettings(core, kCameraCore, options.settings);
-  call([&] { return core.setMode(kP3Mode, options.p3); });
-  applySettings(core, kCameraCore, options.settings);
+  checkSettings(core, options.settings);
+  call([&] { return core.setMode(kCameraModeP3Output, options.p3); });
+  applySettings(core, options.settings);
   if (options.curve != CameraCurve::kNone) return writeCurve(core, options);
   const int size = effectiveSize(options);
   std::vector<unsigned short> codes = codesFor3d(size);
   call(
-      [&] { return core.export3dLut(kRenderNode, size, codes.data(), kLutInterleaved, kMaxCode); });
+      [&] { return core.export3dLut(kCameraExportRendering, size, codes.data(), kLutInterleaved, kMaxCode); });
   return writeRendering(options, codes.data());
 }
 

@@ -47,7 +47,7 @@ const char* nodeTypeName(NodeType type) {
 
 std::string describeRange(const PipelineParameter& parameter, const ParamName* name) {
   if (parameter.readOnly) return "read-only";
-  if (name && !name->allowedValues.empty()) return describeAllowedValues(*name);
+  if (name && name->choiceCount > 0) return describeAllowedValues(*name);
   return formatNumber(parameter.minimum) + " to " + formatNumber(parameter.maximum);
 }
 
@@ -58,7 +58,7 @@ std::string listParameters(Kalvora& core, CoreKind kind) {
   for (int i = 0; i < core.getNumParameters(); ++i) {
     const PipelineParameter& parameter = *parameters[i];
     const ParamName* name = findParamById(kind, parameter.id);
-    const bool settable = name && (kind == kLutCore || name->changesCameraLut);
+    const bool settable = name && (kind == kLutCore || changesCameraLut(*name));
     std::string meaning = name ? name->meaning : "";
     if (name && !settable) meaning += " (does not change the camera LUT)";
     out += line("    %-5u %-24s %-8s %-19s %s", parameter.id, name ? name->name : "-",

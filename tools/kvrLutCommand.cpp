@@ -12,9 +12,9 @@ namespace Tool {
 
 namespace {
 
-constexpr unsigned int kLookNode = 10;
-constexpr unsigned int kPeakWhiteParam = 5078;
-constexpr double kHlgPeakWhite = 1000.0;
+constexpr unsigned int kLookNode = LutGeneratorImageCore::kLookNode;
+constexpr unsigned int kPeakWhiteParam = LutGeneratorImageCore::kPeakWhiteParam;
+constexpr double kHlgPeakWhite = LutGeneratorImageCore::kHlgPeakWhite;
 
 // The registry index of a short name or a full identifier (main or
 // alternative); unknown names are bad usage.
@@ -59,10 +59,10 @@ std::string runLutCommand(const Options& options) {
   const ColorSpace target = resolveTarget(options.target);
   LutGeneratorImageCore core;
   checkGood(core, "the LUT generator");
-  checkSettings(core, kLutCore, options.settings);
+  checkSettings(core, options.settings);
   // The target first, so that the core judges peak white against it.
   checkSignal([&] { core.setTargetColorSpace(core.getColorSpaceInfo(target)); });
-  applySettings(core, kLutCore, options.settings);
+  applySettings(core, options.settings);
   checkHlgPeakWhite(core, target);
 
   const int size = effectiveSize(options);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "kvrPipelineVocabulary.h"
 #include "kvrToolLibrary.h"
 
 namespace Kalvora {
@@ -9,10 +10,10 @@ namespace Tool {
 
 namespace {
 
-constexpr unsigned int kLogOffsetNode = 7;
-constexpr unsigned int kToneMapNode = 8;
-constexpr unsigned int kMatrixNode = 9;
-constexpr unsigned int kGammaNode = 10;
+constexpr unsigned int kLogOffsetNode = kCameraNodeLogOffset;
+constexpr unsigned int kToneMapNode = kCameraNodeToneMap;
+constexpr unsigned int kMatrixNode = kCameraNodeColorSpace;
+constexpr unsigned int kGammaNode = kCameraNodeGamma;
 constexpr int kSize = NodeChain::kTableSize;
 
 double clamp01(double x) { return std::min(std::max(x, 0.0), 1.0); }

@@ -49,9 +49,9 @@ void checkGood(const Kalvora& core, const char* what) {
                      reports.empty() ? std::string(what) + " could not be set up" : reports.back());
 }
 
-void checkSettings(Kalvora& core, CoreKind kind, const std::vector<ParamSetting>& settings) {
+void checkSettings(Kalvora& core, const std::vector<ParamSetting>& settings) {
   for (const ParamSetting& setting : settings) {
-    const unsigned int id = paramId(*setting.param, kind);
+    const unsigned int id = setting.param->id;
     const std::string name = setting.param->name;
     const PipelineParameter* record = findRecord(core, id);
     if (!record) throw UsageError("parameter " + name + " is unknown to this core");
@@ -63,9 +63,9 @@ void checkSettings(Kalvora& core, CoreKind kind, const std::vector<ParamSetting>
   }
 }
 
-void applySettings(Kalvora& core, CoreKind kind, const std::vector<ParamSetting>& settings) {
+void applySettings(Kalvora& core, const std::vector<ParamSetting>& settings) {
   for (const ParamSetting& setting : settings)
-    call([&] { return core.setParam(paramId(*setting.param, kind), setting.value); });
+    call([&] { return core.setParam(setting.param->id, setting.value); });
 }
 
 std::string describeSettings(const std::vector<ParamSetting>& settings) {

@@ -70,10 +70,10 @@ void checkGood(const Kalvora& core, const char* what);
 
 // Checks every setting against the core: known there, writable, inside its
 // range. Throws UsageError naming the setting and the accepted range.
-void checkSettings(Kalvora& core, CoreKind kind, const std::vector<ParamSetting>& settings);
+void checkSettings(Kalvora& core, const std::vector<ParamSetting>& settings);
 
 // Applies the settings in order with the core's setParam.
-void applySettings(Kalvora& core, CoreKind kind, const std::vector<ParamSetting>& settings);
+void applySettings(Kalvora& core, const std::vector<ParamSetting>& settings);
 
 // "cdl-slope-red=1.5, exposure-index=1600" for file comments.
 std::string describeSettings(const std::vector<ParamSetting>& settings);

@@ -1,11 +1,13 @@
-// The vocabulary of the kalvora command-line tool: readable parameter names
-// for both cores, short names of the target colour spaces, and what each
-// node the tool can write contains. One table serves option parsing,
-// messages and `kalvora info`.
+// The vocabulary of the kalvora command-line tool: the cores' parameter and
+// node names (from the library's pipeline vocabulary) and the short names of
+// the target colour spaces. It serves option parsing, messages and
+// `kalvora info`.
 #pragma once
 
 #include <string>
 #include <vector>
+
+#include "kvrPipelineVocabulary.h"
 
 namespace Kalvora {
 namespace Tool {
@@ -13,22 +15,11 @@ namespace Tool {
 // The two cores the tool drives.
 enum CoreKind { kLutCore, kCameraCore };
 
-// One readable parameter name. A name stands for an id in each core that has
-// the parameter; 0 means the core has none. Some parameters take only a few
-// discrete values although their numeric range is wider.
-struct ParamName {
-  const char* name;
-  unsigned int lutId;
-  unsigned int cameraId;
-  const char* meaning;
-  std::vector<double> allowedValues;  // empty: any value in the core's range
-  bool changesCameraLut;              // false: the camera LUT does not depend on it
-};
+// A core's parameters with their readable names, units, ranges and
+// choices come from the library's pipeline vocabulary.
+using ParamName = PipelineParamInfo;
 
-const std::vector<ParamName>& paramNames();
-
-// Id of a parameter name in a core, or 0.
-unsigned int paramId(const ParamName& param, CoreKind core);
+const PipelineVocabulary& vocabulary(CoreKind core);
 
 // Finds a parameter by readable name or decimal id; null when the core has
 // no such parameter.
@@ -39,6 +30,10 @@ const ParamName* findParamById(CoreKind core, unsigned int id);
 
 // "1000, 2000 or 4000".
 std::string describeAllowedValues(const ParamName& param);
+
+// Whether the camera LUT (the output path from the log signal) depends on a
+// camera parameter: white balance acts before the log signal and does not.
+bool changesCameraLut(const ParamName& param);
 
 // Short target names in registry order: index i names colour space i.
 struct TargetName {
@@ -53,12 +48,7 @@ int findTargetShortName(const std::string& name);
 // "rec1886, rec2020, ...".
 std::string targetShortNameList();
 
-// Nodes the tool writes or lists, with what they contain.
-struct NodeName {
-  unsigned int id;
-  const char* meaning;
-};
-const std::vector<NodeName>& nodeNames(CoreKind core);
+// What a node or export of a core contains; "" for an unknown id.
 const char* nodeMeaning(CoreKind core, unsigned int id);
 
 // Nodes `kalvora lut --node` accepts, in the order help lists them.

@@ -95,14 +95,14 @@ ParamSetting parseSetting(Command command, const std::string& text) {
     fail(command, "unknown parameter " + quoted(name) +
                       " (accepted: a name or id that 'kalvora info' lists for " +
                       (core == kLutCore ? "the LUT generator)" : "the camera)"));
-  if (core == kCameraCore && !param->changesCameraLut)
+  if (core == kCameraCore && !changesCameraLut(*param))
     fail(command, "parameter " + quoted(name) +
                       " does not change the camera LUT (accepted: exposure-index, "
                       "log-offset-*, knee, black-gamma and the video-* parameters)");
   const double value = parseNumber(text.substr(equals + 1), "value of " + name);
-  if (!param->allowedValues.empty()) {
+  if (param->choiceCount > 0) {
     bool allowed = false;
-    for (double v : param->allowedValues) allowed = allowed || v == value;
+    for (int i = 0; i < param->choiceCount; ++i) allowed = allowed || param->choices[i] == value;
     if (!allowed)
       fail(command, std::string(param->name) + " " + formatNumber(value) +
                         " is not accepted (accepted: " + describeAllowedValues(*param) + ")");

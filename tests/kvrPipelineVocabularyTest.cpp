@@ -1,0 +1,112 @@
+// The pipeline vocabulary: well-formed tables, and the cores built from them.
+#include <gtest/gtest.h>
+
+#include <cctype>
+#include <set>
+#include <string>
+
+#include "kvrKestaImageCore.h"
+#include "kvrLutGeneratorImageCore.h"
+#include "kvrPipelineVocabulary.h"
+
+namespace Kalvora {
+namespace {
+
+bool isReadableName(const std::string& name) {
+  if (name.empty() || name.front() == '-' || name.back() == '-') return false;
+  for (char c : name)
+    if (!(std::islower(static_cast<unsigned char>(c)) || std::isdigit(static_cast<unsigned char>(c)) ||
+          c == '-'))
+      return false;
+  return true;
+}
+
+const PipelineVocabulary* const kVocabularies[] = {&gLutGeneratorVocabulary, &gCameraVocabulary};
+
+TEST(PipelineVocabulary, ParametersAreWellFormed) {
+  for (const PipelineVocabulary* v : kVocabularies) {
+    std::set<uint32_t> ids;
+    std::set<std::string> names;
+    for (int i = 0; i < v->paramCount; ++i) {
+      const PipelineParamInfo& p = v->params[i];
+      SCOPED_TRACE(p.name);
+      EXPECT_TRUE(ids.insert(p.id).second);
+      EXPECT_TRUE(names.insert(p.name).second);
+      EXPECT_TRUE(isReadableName(p.name));
+      EXPECT_NE(std::string(p.meaning), "");
+      EXPECT_LE(p.minimum, p.maximum);
+      if (p.access != kParamComputed) {
+        EXPECT_TRUE(isAcceptedValue(p, p.defaultValue));
+      }
+      for (int k = 0; k < p.choiceCount; ++k) EXPECT_TRUE(isAcceptedValue(p, p.choices[k]));
+      EXPECT_NE(findNodeInfo(*v, p.node), nullptr);
+      EXPECT_EQ(findParamInfo(*v, p.id), &p);
+      EXPECT_EQ(findParamInfo(*v, p.name), &p);
+    }
+  }
+}
+
+TEST(PipelineVocabulary, NodesAndModesAreWellFormed) {
+  for (const PipelineVocabulary* v : kVocabularies) {
+    std::set<std::string> names;
+    for (int i = 0; i < v->nodeCount; ++i) {
+      EXPECT_TRUE(names.insert(v->nodes[i].name).second) << v->nodes[i].name;
+      EXPECT_TRUE(isReadableName(v->nodes[i].name));
+    }
+    for (int i = 0; i < v->exportCount; ++i) {
+      EXPECT_EQ(v->exports[i].type, kNode3dLut);
+      // Node 10 of the LUT generator is both; an export is otherwise new.
+      const PipelineNodeInfo* found = findNodeInfo(*v, v->exports[i].id);
+      if (found != &v->exports[i]) {
+        EXPECT_STREQ(found->name, v->exports[i].name);
+      }
+    }
+    for (int i = 0; i < v->modeCount; ++i)
+      EXPECT_EQ(findModeInfo(*v, kCameraBranch2 + v->modes[i].id), &v->modes[i]);
+  }
+  EXPECT_EQ(findParamInfo(gCameraVocabulary, kCameraBranch1 + kCameraParamKnee)->id,
+            uint32_t(kCameraParamKnee));
+  EXPECT_EQ(findParamInfo(gCameraVocabulary, kCameraBranch1 + kCameraParamTint), nullptr);
+  EXPECT_EQ(findParamInfo(gLutGeneratorVocabulary, "no-such-name"), nullptr);
+}
+
+// Every registered parameter, node, export and mode of a core is in the
+// vocabulary with the same numbers.
+void expectCoreSpeaks(Kalvora& core, const PipelineVocabulary& v) {
+  PipelineParameter* const* parameters = core.getParameters();
+  for (int i = 0; i < core.getNumParameters(); ++i) {
+    const PipelineParameter& p = *parameters[i];
+    const PipelineParamInfo* info = findParamInfo(v, p.id);
+    ASSERT_NE(info, nullptr) << p.id;
+    EXPECT_EQ(p.defaultValue, info->defaultValue) << p.id;
+    EXPECT_EQ(p.minimum, info->minimum) << p.id;
+    EXPECT_EQ(p.maximum, info->maximum) << p.id;
+    EXPECT_EQ(p.persistence, info->persistence) << p.id;
+    EXPECT_EQ(p.readOnly, info->access != kParamReadWrite) << p.id;
+  }
+  for (int i = 0; i < core.getNumNodes(); ++i) {
+    const PipelineNodeInfo* info = findNodeInfo(v, core.getPipeline()[i]->id);
+    ASSERT_NE(info, nullptr) << core.getPipeline()[i]->id;
+    EXPECT_EQ(core.getPipeline()[i]->type, info->type) << info->name;
+  }
+  for (int i = 0; i < core.getNumExports(); ++i)
+    EXPECT_NE(findNodeInfo(v, core.getExports()[i]->id), nullptr);
+}
+
+TEST(PipelineVocabulary, TheCoresRegisterWhatItNames) {
+  LutGeneratorImageCore lut;
+  expectCoreSpeaks(lut, gLutGeneratorVocabulary);
+  EXPECT_EQ(lut.getNumParameters(), gLutGeneratorVocabulary.paramCount);
+  const struct {
+    PipelineType type;
+    int parameters;
+  } cameras[] = {{kPipelineMultiBranch, 60}, {kPipelineSingleBranch, 24}, {kPipelineOutputOnly, 19}};
+  for (const auto& c : cameras) {
+    KestaImageCore camera(1, c.type);
+    expectCoreSpeaks(camera, gCameraVocabulary);
+    EXPECT_EQ(camera.getNumParameters(), c.parameters);
+  }
+}
+
+}  // namespace
+}  // namespace Kalvora
