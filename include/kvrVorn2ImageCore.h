@@ -20,6 +20,8 @@
 #include "kvrKalvora.h"
 #include "kvrKestaLegacyView.h"
 #include "kvrVorn2ColorLuts.h"
+#include "kvrVorn2LookFile.h"
+#include "kvrVornRawMeta.h"
 
 namespace Kalvora {
 
@@ -33,6 +35,8 @@ public:
   static constexpr unsigned int kNormalizationOffsetParam = 6002;
   static constexpr unsigned int kGainRedParam = 2004;
   static constexpr unsigned int kGainBlueParam = 2005;
+  // Largest LUT design data a host may attach to a look.
+  static constexpr unsigned int kMaxDesignDataSize = 65472;
   // Mesh sizes of the decimation.
   static constexpr int kLargeMeshPoints = 33;
   static constexpr int kSmallMeshPoints = 17;
@@ -49,8 +53,14 @@ public:
   // Whether the current target is the registry entry id.
   bool isTargetColorSpace(ColorSpace id) const;
   // Makes target the current target unless it names the current one; the
-  // look follows it and node 10 and the normalisation are refreshed.
+  // look and its look file follow it and node 10 and the normalisation are
+  // refreshed.
   void setTargetColorSpace(DisplayColorSpace const* target);
+  // Adopts the target of the core's own look file; any other look file
+  // throws kIllegalCall.
+  void setTargetColorSpace(Vorn2LookFile* lookFile);
+  // Whether the target is not an HDR (PQ or HLG) space.
+  bool isLookFileForStandardDisplay() const;
 
   // ---- 3-D LUTs -----------------------------------------------------------------
 
@@ -108,6 +118,43 @@ public:
   const KestaLegacyView& getLegacyView() const { return *legacyView_; }
   const ElvexView& getLogView() const { return *logView_; }
 
+  // ---- Looks --------------------------------------------------------------------
+  // A look buffer is the look file format of Vorn2LookFile. Loading resets
+  // the look first and adopts the look's target colour space on success; a
+  // rejected buffer leaves the look reset. The buffer is not referenced
+  // after loading.
+
+  ErrorCode loadLook(void const* data, unsigned int size);
+  // Bytes saveLook writes: 1408 + 8 * getNumParametersToSave(all), plus
+  // 215622 with a user 3-D LUT, plus the design data size.
+  ErrorCode getLookDataSize(bool all, unsigned int& size);
+  // buffer holds getLookDataSize(all) bytes.
+  ErrorCode saveLook(void* buffer, bool all);
+  // Look parameters (persistence kPersistAlways) to their defaults, no user
+  // 3-D LUT, an empty look file; the target colour space stays.
+  ErrorCode resetLook();
+  Vorn2LookFile* getLookFile() { return lookFile_.get(); }
+
+  // LUT design data: referenced, not copied (the host keeps the bytes alive
+  // while the look is in use); at most 65472 bytes. The key is copied (at
+  // most 64 bytes).
+  ErrorCode setUserLutDesignData(unsigned char const* data, unsigned int size);
+  ErrorCode setUserLutDesignDataKey(unsigned char const* key, unsigned short length);
+  unsigned char const* getUserLutDesignData() const;
+  unsigned int getUserLutDesignDataSize() const;
+  // The key as a save writes it: the video parameter key without a user
+  // 3-D LUT, no key with one when the key was that one.
+  unsigned char const* getUserLutDesignDataKey();
+  unsigned short getUserLutDesignDataKeySize();
+
+  // The 19 video look parameters of VornRawMeta::kVideoParameterIds as a
+  // record (size 84, version 1, revision 0) and back. Setting rejects a
+  // version of 2 or more (kUnknownMetaDataVersion) and a size other than 84
+  // (kIllegalValue), then sets the parameters in record order and stops at
+  // the first that fails, returning its code.
+  ErrorCode getVideoParameters(VornRawMeta::VideoParameters* record);
+  ErrorCode setVideoParameters(VornRawMeta::VideoParameters const* record);
+
   // ---- White balance ------------------------------------------------------------
 
   // Stores the gains of the colour temperature and tint in parameters 2004
@@ -128,6 +175,9 @@ protected:
   virtual void do_handleTargetColorSpaceChanged();
   // The function of a 3-D LUT node; throws kUnknownId "Unknown 3dlut node".
   virtual LutFunc3D const* do_get3dLut(unsigned int nodeId) const;
+  virtual void do_loadLook(void const* data, unsigned int size);
+  virtual unsigned int do_getLookDataSize(bool all);
+  virtual void do_saveLook(void* data, bool all);
   virtual void updateExposureIndex(double ei);
   virtual void setDefaultBranchParam() = 0;
 
@@ -142,6 +192,7 @@ private:
   const DisplayColorSpace* target_ = nullptr;  // a registry entry; not owned
   std::unique_ptr<Vorn2ColorLuts> colorLuts_;
   const LutFunc* grayScaleCurve_ = nullptr;  // owned by the colour LUT set
+  std::unique_ptr<Vorn2LookFile> lookFile_;
 };
 
 }  // namespace Kalvora

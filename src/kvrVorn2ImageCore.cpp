@@ -1,6 +1,7 @@
 #include "kvrVorn2ImageCore.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdio>
 
 #include "kvrError.h"
@@ -42,6 +43,7 @@ Vorn2ImageCore::Vorn2ImageCore(int configuration, PipelineType type, Elvex::Para
     colorLuts_.reset(new Vorn2ColorLuts(getElvexParam(), this));
     colorLuts_->setTargetColorSpace(target_);
     grayScaleCurve_ = colorLuts_->getGrayScaleCurve();
+    lookFile_.reset(new Vorn2LookFile(this));
   } catch (...) {
     KvrError(KVR_HERE, "initialization of Vorn2ImageCore failed");
     initState(false);
@@ -49,6 +51,7 @@ Vorn2ImageCore::Vorn2ImageCore(int configuration, PipelineType type, Elvex::Para
 }
 
 Vorn2ImageCore::~Vorn2ImageCore() {
+  lookFile_.reset();
   colorLuts_.reset();
   registry_.reset();
   legacyView_.reset();
@@ -75,8 +78,20 @@ void Vorn2ImageCore::setTargetColorSpace(DisplayColorSpace const* target) {
   updateGammaLut();
 }
 
+void Vorn2ImageCore::setTargetColorSpace(Vorn2LookFile* lookFile) {
+  if (lookFile == nullptr || lookFile != lookFile_.get())
+    throw KvrSignal(kIllegalCall, KVR_HERE,
+                    "Illegal call! Only possible with Look File of this core");
+  setTargetColorSpace(lookFile->getTargetColorSpace());
+}
+
+bool Vorn2ImageCore::isLookFileForStandardDisplay() const { return !target_->isHDR(); }
+
+// The look file follows too, so that a saved look names the target the
+// core renders for, however the target was changed.
 void Vorn2ImageCore::do_handleTargetColorSpaceChanged() {
   colorLuts_->setTargetColorSpace(target_);
+  if (lookFile_) lookFile_->followTargetColorSpace(target_);
 }
 
 // ---- 3-D LUTs ---------------------------------------------------------------------------
@@ -130,6 +145,7 @@ ErrorCode Vorn2ImageCore::resetUser3dLut(unsigned int nodeId) {
   return kvrBoundary(KVR_HERE, [&] {
     checkUserLutNode(nodeId);
     colorLuts_->resetUser3dLut();
+    lookFile_->resetLut();
     updateNormalization();
     changedNode(kUserLutNode);
     updateGammaLut();
@@ -285,6 +301,132 @@ void Vorn2ImageCore::do_getRgbGainOffset(unsigned int id, RgbGainOffset& gainOff
     gainOffset.gain[1] = 1.0;
     gainOffset.gain[2] = needParameter(kGainBlueParam)->value;
   }
+}
+
+// ---- Looks ----------------------------------------------------------------------------
+
+ErrorCode Vorn2ImageCore::loadLook(void const* data, unsigned int size) {
+  return kvrBoundary(KVR_HERE, [&] {
+    do_loadLook(data, size);
+    return kNoError;
+  });
+}
+
+void Vorn2ImageCore::do_loadLook(void const* data, unsigned int size) {
+  lookFile_->loadLook(data, size);
+  setTargetColorSpace(lookFile_.get());
+}
+
+ErrorCode Vorn2ImageCore::getLookDataSize(bool all, unsigned int& size) {
+  return kvrBoundary(KVR_HERE, [&] {
+    size = do_getLookDataSize(all);
+    return kNoError;
+  });
+}
+
+unsigned int Vorn2ImageCore::do_getLookDataSize(bool all) {
+  const uint64_t size = uint64_t(Vorn2LookFile::kHeaderSize) +
+                        uint64_t(Vorn2LookFile::kParameterEntrySize) * getNumParametersToSave(all) +
+                        (Vorn2LookFile::kParameterOffset - Vorn2LookFile::kHeaderSize) +
+                        (hasUser3dLut() ? Vorn2LookFile::kLutSize : 0) +
+                        lookFile_->getLutDesignDataSize();
+  if (size > 0xFFFFFFFFu) throw KvrSignal(kIllegalValue, KVR_HERE, "Illegal size of look file!");
+  return static_cast<unsigned int>(size);
+}
+
+ErrorCode Vorn2ImageCore::saveLook(void* buffer, bool all) {
+  return kvrBoundary(KVR_HERE, [&] {
+    do_saveLook(buffer, all);
+    return kNoError;
+  });
+}
+
+void Vorn2ImageCore::do_saveLook(void* data, bool all) { lookFile_->saveLook(data, all); }
+
+ErrorCode Vorn2ImageCore::resetLook() {
+  return kvrBoundary(KVR_HERE, [&] {
+    PipelineParameter* const* parameters = getParameters();
+    for (int i = 0; i < getNumParameters(); ++i)
+      if (parameters[i]->persistence == kPersistAlways)
+        setParam(parameters[i]->id, parameters[i]->defaultValue);
+    colorLuts_->resetUser3dLut();
+    lookFile_->reset();
+    updateNormalization();
+    changedNode(kUserLutNode);
+    updateGammaLut();
+    return kNoError;
+  });
+}
+
+ErrorCode Vorn2ImageCore::setUserLutDesignData(unsigned char const* data, unsigned int size) {
+  return kvrBoundary(KVR_HERE, [&] {
+    if (size > kMaxDesignDataSize)
+      throw KvrSignal(kIllegalValue, KVR_HERE, "Illegal value for length of lut design data!");
+    lookFile_->setUserLutDesignData(data, size);
+    return kNoError;
+  });
+}
+
+ErrorCode Vorn2ImageCore::setUserLutDesignDataKey(unsigned char const* key, unsigned short length) {
+  return kvrBoundary(KVR_HERE, [&] {
+    lookFile_->setUserLutDesignDataKey(key, length);
+    return kNoError;
+  });
+}
+
+unsigned char const* Vorn2ImageCore::getUserLutDesignData() const {
+  return lookFile_->getLutDesignData();
+}
+
+unsigned int Vorn2ImageCore::getUserLutDesignDataSize() const {
+  return lookFile_->getLutDesignDataSize();
+}
+
+unsigned char const* Vorn2ImageCore::getUserLutDesignDataKey() {
+  unsigned short length = 0;
+  return lookFile_->getUserLutDesignData(length);
+}
+
+unsigned short Vorn2ImageCore::getUserLutDesignDataKeySize() {
+  unsigned short length = 0;
+  lookFile_->getUserLutDesignData(length);
+  return length;
+}
+
+// ---- Video parameters -----------------------------------------------------------------
+
+ErrorCode Vorn2ImageCore::getVideoParameters(VornRawMeta::VideoParameters* record) {
+  return kvrBoundary(KVR_HERE, [&] {
+    if (record == nullptr)
+      throw KvrSignal(kIllegalValue, KVR_HERE, "Illegal value for video parameter buffer!");
+    VornRawMeta::VideoParameters values = {};
+    values.size = VornRawMeta::kVideoParametersSize;
+    values.version = VornRawMeta::kVideoParametersVersion;
+    values.revision = 0;
+    for (int i = 0; i < VornRawMeta::VideoParameters::kCount; ++i) {
+      double value = 0.0;
+      if (ErrorCode code = getParam(VornRawMeta::kVideoParameterIds[i], value)) return code;
+      values.values[i] = static_cast<float>(value);
+    }
+    *record = values;
+    return kNoError;
+  });
+}
+
+ErrorCode Vorn2ImageCore::setVideoParameters(VornRawMeta::VideoParameters const* record) {
+  return kvrBoundary(KVR_HERE, [&] {
+    if (record == nullptr)
+      throw KvrSignal(kIllegalValue, KVR_HERE, "Illegal value for video parameter buffer!");
+    if (record->version > VornRawMeta::kVideoParametersVersion)
+      throw KvrSignal(kUnknownMetaDataVersion, KVR_HERE,
+                      "Unknown video parameter metadata version!");
+    if (record->size != VornRawMeta::kVideoParametersSize)
+      throw KvrSignal(kIllegalValue, KVR_HERE, "Illegal size of video parameter buffer!");
+    for (int i = 0; i < VornRawMeta::VideoParameters::kCount; ++i)
+      if (ErrorCode code = setParam(VornRawMeta::kVideoParameterIds[i], record->values[i]))
+        return code;
+    return kNoError;
+  });
 }
 
 // ---- White balance ------------------------------------------------------------------
