@@ -2,7 +2,10 @@
 
 #include <cmath>
 #include <cstring>
+#include <filesystem>
+#include <fstream>
 #include <functional>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -321,6 +324,22 @@ TEST_F(LookFileTest, LookNeverTakesParametersItDoesNotSave) {
   core.getParam(5078, peak);
   EXPECT_EQ(peak, 1000.0);
   EXPECT_EQ(reportCount(), 0u);
+}
+
+TEST_F(LookFileTest, SeedLooksOfTheFuzzerLoadOrFailAsNamed) {
+  const std::filesystem::path dir =
+      std::filesystem::path(KALVORA_TEST_DATA_DIR) / "../../fuzz/corpus/kvrLookFileFuzz";
+  int seeds = 0;
+  for (const auto& entry : std::filesystem::directory_iterator(dir)) {
+    const std::string name = entry.path().filename().string();
+    SCOPED_TRACE(name);
+    std::ifstream in(entry.path(), std::ios::binary);
+    const Bytes look{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    const bool valid = name.rfind("valid_", 0) == 0;
+    EXPECT_EQ(core.loadLook(look.data(), unsigned(look.size())) == kNoError, valid);
+    ++seeds;
+  }
+  EXPECT_GE(seeds, 8);
 }
 
 // ---- Setters, target, helpers ----------------------------------------------------------------------
