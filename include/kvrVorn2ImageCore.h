@@ -19,8 +19,16 @@
 #include "kvrElvexView.h"
 #include "kvrKalvora.h"
 #include "kvrKestaLegacyView.h"
+#include "kvrMetaDataAtomKeys.h"
+#include "kvrVorn2CdlParamHandler.h"
 #include "kvrVorn2ColorLuts.h"
 #include "kvrVorn2LookFile.h"
+#include "kvrVorn2LookFileInfoHandler.h"
+#include "kvrVorn2LookParamHandler.h"
+#include "kvrVorn2LookParamV2Handler.h"
+#include "kvrVorn2VideoCdlLutHandler.h"
+#include "kvrVorn2VideoLutHandler.h"
+#include "kvrVorn2VornRawVideoLutHandler.h"
 #include "kvrVornRawMeta.h"
 
 namespace Kalvora {
@@ -118,6 +126,36 @@ public:
   const KestaLegacyView& getLegacyView() const { return *legacyView_; }
   const ElvexView& getLogView() const { return *logView_; }
 
+  // ---- Metadata atoms ---------------------------------------------------------------
+  // Keys are those of kvrMetaDataAtomKeys.h; an unknown key (or null) fails
+  // with kUnknownAtomKey. Plain LUT keys deliver the look converted to
+  // Rec1886 (node 12 or 13), master keys the look in the target (node 10 or
+  // 14); a master atom does not exist while the target is Rec1886 (size 0,
+  // reading it fails with kIllegalValue).
+
+  // Parses a payload of size bytes (0: size unknown). A rejected payload
+  // first resets that key's atom, then is reported.
+  ErrorCode setMetaData(char const* key, void const* data, unsigned int size);
+  ErrorCode getMetaDataSize(char const* key, unsigned int& size);
+  // buffer holds getMetaDataSize bytes.
+  ErrorCode getMetaData(char const* key, void* buffer);
+  ErrorCode resetMetaData(char const* key);
+  // Resets every atom: look parameters, video LUT, video CDL LUT, CDL,
+  // look information, look parameters with target, raw video LUT; stops at
+  // the first failure.
+  ErrorCode resetAllMetaData();
+  // The key's handler, owned by the core; throws kUnknownAtomKey.
+  Vorn2MetaDataHandler* getMetaDataHandler(char const* key);
+  // The target colour space a raw video-LUT atom names (the atom holds at
+  // least its 192-byte header).
+  ErrorCode readTargetColorSpace(void* atom, ColorSpace& id);
+  // The design block of the raw video-LUT atom: getLutDesignDataSize bytes;
+  // getLutDesignData returns kMissingCalibration (6) and writes nothing when
+  // a user 3-D LUT without design data is installed.
+  ErrorCode getLutDesignData(void* buffer);
+  ErrorCode getLutDesignDataSize(unsigned int& size);
+  ErrorCode setLutDesignData(void const* data, unsigned int size);
+
   // ---- Looks --------------------------------------------------------------------
   // A look buffer is the look file format of Vorn2LookFile. Loading resets
   // the look first and adopts the look's target colour space on success; a
@@ -175,6 +213,9 @@ protected:
   virtual void do_handleTargetColorSpaceChanged();
   // The function of a 3-D LUT node; throws kUnknownId "Unknown 3dlut node".
   virtual LutFunc3D const* do_get3dLut(unsigned int nodeId) const;
+  virtual void do_setMetaData(char const* key, void const* data, unsigned int size);
+  virtual unsigned int do_getMetaDataSize(char const* key);
+  virtual void do_getMetaData(char const* key, void* data);
   virtual void do_loadLook(void const* data, unsigned int size);
   virtual unsigned int do_getLookDataSize(bool all);
   virtual void do_saveLook(void* data, bool all);
@@ -185,6 +226,8 @@ protected:
 
 private:
   void checkUserLutNode(unsigned int nodeId) const;
+  struct AtomKey;
+  AtomKey findAtomKey(char const* key) const;
 
   std::unique_ptr<ColorSpaces> registry_;
   std::unique_ptr<KestaLegacyView> legacyView_;
@@ -193,6 +236,13 @@ private:
   std::unique_ptr<Vorn2ColorLuts> colorLuts_;
   const LutFunc* grayScaleCurve_ = nullptr;  // owned by the colour LUT set
   std::unique_ptr<Vorn2LookFile> lookFile_;
+  std::unique_ptr<Vorn2LookParamHandler> lookParamHandler_;
+  std::unique_ptr<Vorn2VideoLutHandler> videoLutHandler_;
+  std::unique_ptr<Vorn2VideoCdlLutHandler> videoCdlLutHandler_;
+  std::unique_ptr<Vorn2CdlParamHandler> cdlParamHandler_;
+  std::unique_ptr<Vorn2LookFileInfoHandler> lookFileInfoHandler_;
+  std::unique_ptr<Vorn2LookParamV2Handler> lookParamV2Handler_;
+  std::unique_ptr<Vorn2VornRawVideoLutHandler> vornRawVideoLutHandler_;
 };
 
 }  // namespace Kalvora
