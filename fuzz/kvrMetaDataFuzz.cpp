@@ -1,7 +1,8 @@
 // Feeds arbitrary payloads to the metadata atom readers of a LUT generator
 // core: the first byte chooses the key (or readTargetColorSpace), the rest
-// is the payload with its size. After an accepted raw video-LUT atom the core
-// must write that atom again.
+// is the payload with its size. After an accepted raw video-LUT atom with a
+// small user LUT the core must write that atom again (larger LUTs are left
+// out: rendering them would cost more than the reading under test).
 #include <cstddef>
 #include <cstdint>
 #include <vector>
@@ -34,7 +35,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     return 0;
   payload.clear();
   payload.shrink_to_fit();  // nothing may refer to the payload now
-  if (key == vornraw_lut3d_atom_key) {
+  int maxValue = 0, meshPoints = 0;
+  LutOrder order = kLutInterleaved;
+  core.getUser3dLutParam(maxValue, meshPoints, order);
+  if (key == vornraw_lut3d_atom_key && core.hasUser3dLut() && meshPoints <= 5) {
     unsigned int atomSize = 0;
     KalvoraFuzz::require(core.getMetaDataSize(key, atomSize) == kNoError, "raw atom size");
     std::vector<uint8_t> written(atomSize);
