@@ -11,7 +11,8 @@ namespace Kalvora {
 
 class Vorn2CdlParamHandler : public Vorn2MetaDataHandler {
 public:
-  static constexpr unsigned int kIds[kParameterAtomCount] = {3040, 3011, 3012, 3013, 3001, 3002, 3003, 3021, 3022, 3023};
+  static constexpr unsigned int kIds[kParameterAtomCount] = {3040, 3011, 3012, 3013, 3001,
+                                                             3002, 3003, 3021, 3022, 3023};
 
   explicit Vorn2CdlParamHandler(Vorn2ImageCore* core);
   ~Vorn2CdlParamHandler() override;

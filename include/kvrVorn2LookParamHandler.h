@@ -11,7 +11,8 @@ namespace Kalvora {
 
 class Vorn2LookParamHandler : public Vorn2MetaDataHandler {
 public:
-  static constexpr unsigned int kIds[kParameterAtomCount] = {4002, 4001, 5051, 5040, 5061, 5062, 5063, 5064, 5065, 5066};
+  static constexpr unsigned int kIds[kParameterAtomCount] = {4002, 4001, 5051, 5040, 5061,
+                                                             5062, 5063, 5064, 5065, 5066};
 
   explicit Vorn2LookParamHandler(Vorn2ImageCore* core);
   ~Vorn2LookParamHandler() override;

@@ -101,8 +101,8 @@ private:
   int maxValue_;
   LutOrder order_ = kLutInterleaved;
   unsigned char videoKey_[kKeyFieldSize] = {};
-  bool userLutAtom_ = false;          // the last parsed atom carried a user LUT
-  std::vector<unsigned short> lut_;   // its codes; the core refers to them
+  bool userLutAtom_ = false;         // the last parsed atom carried a user LUT
+  std::vector<unsigned short> lut_;  // its codes; the core refers to them
 };
 
 }  // namespace Kalvora

@@ -35,8 +35,12 @@ inline unsigned int host32(unsigned char const* p, uint64_t at) {
   std::memcpy(&v, p + at, sizeof v);
   return v;
 }
-inline void putHost32(unsigned char* p, uint64_t at, uint32_t v) { std::memcpy(p + at, &v, sizeof v); }
-inline void putHost16(unsigned char* p, uint64_t at, uint16_t v) { std::memcpy(p + at, &v, sizeof v); }
+inline void putHost32(unsigned char* p, uint64_t at, uint32_t v) {
+  std::memcpy(p + at, &v, sizeof v);
+}
+inline void putHost16(unsigned char* p, uint64_t at, uint16_t v) {
+  std::memcpy(p + at, &v, sizeof v);
+}
 
 // n rounded up to a multiple of 4.
 inline uint64_t pad4(uint64_t n) { return (n + 3) & ~uint64_t(3); }

@@ -449,8 +449,8 @@ ErrorCode Vorn2ImageCore::resetMetaData(char const* key) {
 ErrorCode Vorn2ImageCore::resetAllMetaData() {
   return kvrBoundary(KVR_HERE, [&] {
     Vorn2MetaDataHandler* const handlers[] = {
-        lookParamHandler_.get(),    videoLutHandler_.get(),    videoCdlLutHandler_.get(),
-        cdlParamHandler_.get(),     lookFileInfoHandler_.get(), lookParamV2Handler_.get(),
+        lookParamHandler_.get(),      videoLutHandler_.get(),     videoCdlLutHandler_.get(),
+        cdlParamHandler_.get(),       lookFileInfoHandler_.get(), lookParamV2Handler_.get(),
         vornRawVideoLutHandler_.get()};
     for (Vorn2MetaDataHandler* handler : handlers) handler->resetMetaData();
     return kNoError;

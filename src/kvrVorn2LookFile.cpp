@@ -183,9 +183,9 @@ void Vorn2LookFile::copyUserLutDesignData(unsigned char const* data, unsigned in
 }
 
 void Vorn2LookFile::setUserLutDesignDataKey(unsigned char const* key, unsigned short length) {
-  if (length > kKeySize) fail(kIllegalValue, KVR_HERE, "Illegal value for length of lut design data key!");
-  if (length != 0 && key == nullptr)
-    fail(kIllegalValue, KVR_HERE, "Lut design data key is NULL!");
+  if (length > kKeySize)
+    fail(kIllegalValue, KVR_HERE, "Illegal value for length of lut design data key!");
+  if (length != 0 && key == nullptr) fail(kIllegalValue, KVR_HERE, "Lut design data key is NULL!");
   std::memset(key_, 0, sizeof key_);
   if (length != 0) std::memcpy(key_, key, length);
   keyLength_ = length;
@@ -293,7 +293,8 @@ ErrorCode Vorn2LookFile::getLookFileFeatures(void* buffer, LookFileFeature featu
   });
 }
 
-// ---- CRC ---------------------------------------------------------------------------------------------
+// ---- CRC
+// ---------------------------------------------------------------------------------------------
 
 unsigned int Vorn2LookFile::crcOf(unsigned char const* buffer, unsigned int size) const {
   if (buffer == nullptr || size <= kCrcStart) return 0;
@@ -309,9 +310,12 @@ bool Vorn2LookFile::checkCRC(unsigned char const* buffer, unsigned int size) {
   return le32(buffer, kCrcAt) == crcOf(buffer, size);
 }
 
-void Vorn2LookFile::setCRC(unsigned char* buffer, unsigned int crc) { putLe32(buffer, kCrcAt, crc); }
+void Vorn2LookFile::setCRC(unsigned char* buffer, unsigned int crc) {
+  putLe32(buffer, kCrcAt, crc);
+}
 
-// ---- Loading -------------------------------------------------------------------------------------------
+// ---- Loading
+// -------------------------------------------------------------------------------------------
 
 // Checks every field of the buffer in the order of their error codes and
 // gathers what loading applies. Throws on the first fault; nothing is
@@ -423,7 +427,8 @@ void Vorn2LookFile::installLut(std::vector<unsigned short>&& codes, unsigned int
   lut_.swap(codes);
 }
 
-// ---- Saving -----------------------------------------------------------------------------------------------
+// ---- Saving
+// -----------------------------------------------------------------------------------------------
 
 unsigned int Vorn2LookFile::saveParameters(unsigned char* block, bool all) {
   PipelineParameter* const* parameters = core_.getParameters();
@@ -441,8 +446,8 @@ unsigned int Vorn2LookFile::saveParameters(unsigned char* block, bool all) {
 
 void Vorn2LookFile::saveLut3D(unsigned char* lut) {
   std::vector<unsigned short> codes(kLutSize / 2);
-  const ErrorCode code = core_.export3dLut(15, int(kMeshPoints), codes.data(), kLutInterleaved,
-                                           int(kMaxValue));
+  const ErrorCode code =
+      core_.export3dLut(15, int(kMeshPoints), codes.data(), kLutInterleaved, int(kMaxValue));
   if (code != kNoError) fail(code, KVR_HERE, "Error by export 3D lut!");
   for (size_t i = 0; i < codes.size(); ++i) write_uint16_le(lut + 2 * i, codes[i]);
 }
@@ -467,8 +472,8 @@ bool Vorn2LookFile::saveLook(void* buffer, bool all) {
   designOffset_ = hasDesign ? size - designSize_ : 0;
 
   const char* name = target_->getName();
-  colorSpaceNameLength_ = static_cast<unsigned short>(
-      std::min<size_t>(std::strlen(name), kColorSpaceNameSize));
+  colorSpaceNameLength_ =
+      static_cast<unsigned short>(std::min<size_t>(std::strlen(name), kColorSpaceNameSize));
   std::memcpy(bytes + kLutFileNameAt, lutFileName_, sizeof lutFileName_);
   std::memcpy(bytes + kLookNoteAt, lookNote_, lookNoteLength_);
   std::memcpy(bytes + kColorSpaceNameAt, name, colorSpaceNameLength_);

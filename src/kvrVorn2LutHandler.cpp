@@ -57,8 +57,8 @@ void Vorn2LutHandler::writeAtom(unsigned char* bytes, unsigned int node) {
   const auto length = static_cast<unsigned short>(std::strlen(name));
   const unsigned int headerSize = getMetaDataHeaderSize();
   std::vector<unsigned short> codes(kLutBytes / 2);
-  const ErrorCode code = core().export3dLut(node, int(kMeshPoints), codes.data(),
-                                            kLutInterleaved, int(kScaling));
+  const ErrorCode code =
+      core().export3dLut(node, int(kMeshPoints), codes.data(), kLutInterleaved, int(kScaling));
   if (code != kNoError) throw KvrSignal(code, KVR_HERE, "Error by export 3D lut!");
   double gain = 1.0;
   double offset = 0.0;

@@ -42,7 +42,8 @@ enum : unsigned int {
 constexpr unsigned int kNameField = 64;
 
 uint64_t chunkLength(uint64_t meshPoints) {
-  return pad4(6 * meshPoints * meshPoints * meshPoints + Vorn2VornRawVideoLutHandler::kChunkHeaderSize);
+  return pad4(6 * meshPoints * meshPoints * meshPoints +
+              Vorn2VornRawVideoLutHandler::kChunkHeaderSize);
 }
 
 [[noreturn]] void failSizeHere() {
@@ -117,8 +118,8 @@ unsigned int Vorn2VornRawVideoLutHandler::getLookNoteLength() {
 }
 
 unsigned int Vorn2VornRawVideoLutHandler::getMetaDataAtomSize() {
-  const uint64_t size = uint64_t(kHeaderSize) + getLutDataLength() + getLutDesignDataLength() +
-                        getLookNoteLength();
+  const uint64_t size =
+      uint64_t(kHeaderSize) + getLutDataLength() + getLutDesignDataLength() + getLookNoteLength();
   if (size > 0xFFFFFFFFu) failSizeHere();
   return static_cast<unsigned int>(size);
 }
@@ -204,7 +205,8 @@ void Vorn2VornRawVideoLutHandler::getMetaData(void* buffer) {
   std::memcpy(bytes + kHeaderSize, &header, sizeof header);
   get3DLutData(bytes + kHeaderSize + kChunkHeaderSize);
   if (designLength != 0) getLutDesignData(bytes + designOffset);
-  if (noteLength != 0) std::memcpy(bytes + noteOffset, file.getLookNote(), file.getLookNoteLength());
+  if (noteLength != 0)
+    std::memcpy(bytes + noteOffset, file.getLookNote(), file.getLookNoteLength());
 
   MD5 md5;
   md5.add(bytes + kDigestFrom, size - kDigestFrom);
@@ -282,8 +284,10 @@ void Vorn2VornRawVideoLutHandler::setMetaData(void const* buffer, unsigned int s
   Vorn2LookFile& file = *core().getLookFile();
   userLutAtom_ = layout.userLut;
   if (layout.userLut)
-    file.setLutFileName(bytes + kLutFileNameAt, terminatedLength(bytes + kLutFileNameAt, kNameField));
-  if (target_ != core().getColorSpaceInfo(layout.colorSpace)) file.setTargetColorSpace(layout.colorSpace);
+    file.setLutFileName(bytes + kLutFileNameAt,
+                        terminatedLength(bytes + kLutFileNameAt, kNameField));
+  if (target_ != core().getColorSpaceInfo(layout.colorSpace))
+    file.setTargetColorSpace(layout.colorSpace);
   if (layout.userLut) {
     file.setBadLut(layout.badLut);
     installCodes(bytes + layout.chunkOffset + kChunkHeaderSize, layout.meshPoints, layout.order,
@@ -325,7 +329,8 @@ void Vorn2VornRawVideoLutHandler::applyDesignBlock(unsigned char const* block, u
     throw KvrSignal(kIllegalValue, KVR_HERE, "Illegal value for length of lut design data!");
   Vorn2LookFile& file = *core().getLookFile();
   file.setUserLutDesignDataKey(block, terminatedLength(block, kKeyFieldSize));
-  file.copyUserLutDesignData(block + kKeyFieldSize, static_cast<unsigned int>(length - kKeyFieldSize));
+  file.copyUserLutDesignData(block + kKeyFieldSize,
+                             static_cast<unsigned int>(length - kKeyFieldSize));
 }
 
 void Vorn2VornRawVideoLutHandler::setLutDesignData(unsigned char const* data, unsigned int size) {

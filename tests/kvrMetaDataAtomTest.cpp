@@ -98,8 +98,10 @@ std::vector<unsigned int> range(unsigned int first, unsigned int last) {
   return ids;
 }
 
-const std::vector<unsigned int> kLookIds = {4002, 4001, 5051, 5040, 5061, 5062, 5063, 5064, 5065, 5066};
-const std::vector<unsigned int> kCdlIds = {3040, 3011, 3012, 3013, 3001, 3002, 3003, 3021, 3022, 3023};
+const std::vector<unsigned int> kLookIds = {4002, 4001, 5051, 5040, 5061,
+                                            5062, 5063, 5064, 5065, 5066};
+const std::vector<unsigned int> kCdlIds = {3040, 3011, 3012, 3013, 3001,
+                                           3002, 3003, 3021, 3022, 3023};
 std::vector<unsigned int> videoIds() {
   std::vector<unsigned int> ids = kLookIds;
   for (unsigned int id : range(5067, 5075)) ids.push_back(id);
@@ -124,8 +126,10 @@ TEST_P(AtomRoundTripTest, EveryPayloadParsesBackIntoAFreshCore) {
     };
   };
   const Case cases[] = {
-      {look_video_param_atom_key, [&](LutGeneratorImageCore& c) { expectSameParameters(core, c, kLookIds); }},
-      {asc_cdl_param_atom_key, [&](LutGeneratorImageCore& c) { expectSameParameters(core, c, kCdlIds); }},
+      {look_video_param_atom_key,
+       [&](LutGeneratorImageCore& c) { expectSameParameters(core, c, kLookIds); }},
+      {asc_cdl_param_atom_key,
+       [&](LutGeneratorImageCore& c) { expectSameParameters(core, c, kCdlIds); }},
       {look_video_param_v2_atom_key,
        [&](LutGeneratorImageCore& c) {
          expectSameParameters(core, c, videoIds());
@@ -197,7 +201,8 @@ TEST_F(MetaDataTest, PlainAndMasterKeysNameTheirColourSpace) {
   EXPECT_EQ(core.getLookFile()->getTargetColorSpace(), core.getColorSpaceInfo(Rec2100Pq));
 }
 
-// ---- Raw video-LUT atom --------------------------------------------------------------------------
+// ---- Raw video-LUT atom
+// --------------------------------------------------------------------------
 
 TEST_F(MetaDataTest, RawAtomOfAFreshCoreHasThePublishedLayout) {
   const Bytes raw = atom(core, vornraw_lut3d_atom_key);
@@ -305,25 +310,25 @@ TEST_F(MetaDataTest, RejectedPayloadsFailWithTheirCodeAndMessage) {
       {"info 75 bytes", look_info_atom_key, shrink(75), kIllegalValue, size},
       {"info version 3", look_info_atom_key, [](Bytes& b) { putBe16(b, 4, 3); },
        kUnknownMetaDataVersion, version},
-      {"info note beyond", look_info_atom_key, [](Bytes& b) { putBe16(b, 74, 40); },
-       kIllegalValue, size},
+      {"info note beyond", look_info_atom_key, [](Bytes& b) { putBe16(b, 74, 40); }, kIllegalValue,
+       size},
       {"info name 65", look_info_atom_key, [](Bytes& b) { putBe16(b, 8, 65); }, kIllegalValue,
        "Length of the lut file name exceed maximal allowed length!"},
-      {"info header size", look_info_atom_key, [](Bytes& b) { putBe32(b, 0, 72); },
-       kIllegalValue, header},
+      {"info header size", look_info_atom_key, [](Bytes& b) { putBe32(b, 0, 72); }, kIllegalValue,
+       header},
       {"lut 27 bytes", lut3d_master_atom_key, shrink(27), kIllegalValue, size},
       {"lut manufacturer", lut3d_master_atom_key, [](Bytes& b) { b[7] = 'X'; }, kMagicMismatch,
        "The manufacture ID does not match!"},
       {"lut version 2", lut3d_master_atom_key, [](Bytes& b) { putBe16(b, 8, 2); },
        kUnknownMetaDataVersion, version},
-      {"lut scaling", lut3d_master_atom_key, [](Bytes& b) { putBe32(b, 12, 4095); },
-       kIllegalValue, "Illegal scaling factor value!"},
-      {"lut mesh 17", lut3d_master_atom_key, [](Bytes& b) { putBe16(b, 24, 17); },
-       kIllegalValue, "Illegal number of meshpoints!"},
-      {"lut name", lut3d_master_atom_key, [](Bytes& b) { b[28 + 29] = 'q'; },
-       kUnknownColorSpace, name},
-      {"lut header size", lut3d_master_atom_key, [](Bytes& b) { putBe32(b, 0, 64); },
-       kIllegalValue, header},
+      {"lut scaling", lut3d_master_atom_key, [](Bytes& b) { putBe32(b, 12, 4095); }, kIllegalValue,
+       "Illegal scaling factor value!"},
+      {"lut mesh 17", lut3d_master_atom_key, [](Bytes& b) { putBe16(b, 24, 17); }, kIllegalValue,
+       "Illegal number of meshpoints!"},
+      {"lut name", lut3d_master_atom_key, [](Bytes& b) { b[28 + 29] = 'q'; }, kUnknownColorSpace,
+       name},
+      {"lut header size", lut3d_master_atom_key, [](Bytes& b) { putBe32(b, 0, 64); }, kIllegalValue,
+       header},
       {"lut truncated", lut3d_master_atom_key, [](Bytes& b) { b.resize(b.size() - 3); },
        kIllegalValue, size},
       {"raw 100 bytes", vornraw_lut3d_atom_key, [](Bytes& b) { b.resize(100), b[0] = 'X'; },
@@ -375,7 +380,8 @@ TEST_F(MetaDataTest, RawAtomWithUserLutChecksItsChunk) {
     const char* message;
   };
   const Case cases[] = {
-      {"chunk outside", [](Bytes& b) { putHost32(b, 168, b.size()); }, "Illegal size of metadata buffer!"},
+      {"chunk outside", [](Bytes& b) { putHost32(b, 168, b.size()); },
+       "Illegal size of metadata buffer!"},
       {"mesh 66", [](Bytes& b) { putHost32(b, 192, 66); }, "Illegal number of meshpoints!"},
       {"mesh 34", [](Bytes& b) { putHost32(b, 192, 34); }, "Illegal size of metadata buffer!"},
       {"scale 0", [](Bytes& b) { putHost32(b, 196, 0); }, "Illegal scaling factor value!"},
@@ -416,7 +422,8 @@ TEST_F(MetaDataTest, SizeZeroSkipsOnlyTheSizeChecks) {
   EXPECT_EQ(fresh.getTargetColorSpace(), fresh.getColorSpaceInfo(Rec1886));  // atom reset
 }
 
-// ---- State -------------------------------------------------------------------------------------------
+// ---- State
+// -------------------------------------------------------------------------------------------
 
 TEST_F(MetaDataTest, LookInformationVersionFollowsTheTarget) {
   const Bytes v1 = atom(core, look_info_atom_key);
@@ -446,7 +453,8 @@ TEST_F(MetaDataTest, ResetAllReturnsEveryAtomToItsDefaults) {
   LutGeneratorImageCore fresh;
   expectSameParameters(core, fresh, videoIds());
   expectSameParameters(core, fresh, kCdlIds);
-  EXPECT_EQ(core.getMetaDataHandler(lut3d_atom_key), core.getMetaDataHandler(lut3d_master_atom_key));
+  EXPECT_EQ(core.getMetaDataHandler(lut3d_atom_key),
+            core.getMetaDataHandler(lut3d_master_atom_key));
 }
 
 }  // namespace

@@ -109,14 +109,14 @@ TEST_F(LookFileTest, FreshCoreSavesThePublishedLayout) {
   EXPECT_EQ(std::string(look.begin(), look.begin() + 4), "KOLV");
   EXPECT_EQ(le32(look, 4), 3u);
   EXPECT_EQ(le32(look, 8), CrcCalculator().calculateCrc(look.data() + 12, 1640 - 12));
-  EXPECT_EQ(le32(look, 8), core.getLookFile()->getCRC(const_cast<unsigned char*>(look.data()), 1640));
+  EXPECT_EQ(le32(look, 8),
+            core.getLookFile()->getCRC(const_cast<unsigned char*>(look.data()), 1640));
   EXPECT_EQ(le32(look, 12), 1408u);
   EXPECT_EQ(le32(look, 16), 29u);
   EXPECT_EQ(le32(look, 20), 0u);
   EXPECT_EQ(le32(look, 24), 0u);
   EXPECT_EQ(le16(look, 34), 36u);
-  EXPECT_EQ(std::string(reinterpret_cast<const char*>(&look[kKeyAt])),
-            "com.vorn.opx.video_param");
+  EXPECT_EQ(std::string(reinterpret_cast<const char*>(&look[kKeyAt])), "com.vorn.opx.video_param");
   EXPECT_EQ(std::string(reinterpret_cast<const char*>(&look[kNameAt])),
             "com.apple.proapps.colorspace.rec1886");
   EXPECT_EQ(le32(look, 100), 0u);
@@ -255,8 +255,8 @@ TEST_F(LookFileTest, LoadChecksEachFieldInOrder) {
        "Unknown target color space name!"},
       {"version 0", [](Bytes& b) { putLe32(b, 4, 0); }, kNoError, ""},
       {"version 2", [](Bytes& b) { putLe32(b, 4, 2); }, kNoError, ""},
-      {"longer name", [&](Bytes& b) { std::memcpy(&b[kNameAt], p3.data(), p3.size()); },
-       kNoError, ""},
+      {"longer name", [&](Bytes& b) { std::memcpy(&b[kNameAt], p3.data(), p3.size()); }, kNoError,
+       ""},
   };
   for (const LoadCase& c : cases) {
     SCOPED_TRACE(c.what);
@@ -342,7 +342,8 @@ TEST_F(LookFileTest, SeedLooksOfTheFuzzerLoadOrFailAsNamed) {
   EXPECT_GE(seeds, 8);
 }
 
-// ---- Setters, target, helpers ----------------------------------------------------------------------
+// ---- Setters, target, helpers
+// ----------------------------------------------------------------------
 
 TEST_F(LookFileTest, SettersRejectTooLongOrMissingBytesAndKeepTheField) {
   Vorn2LookFile& file = *core.getLookFile();
@@ -452,7 +453,8 @@ TEST_F(LookFileTest, StaticHelpersReadABufferWithoutACore) {
   EXPECT_EQ(order, kLutInterleaved);
 }
 
-// ---- Video parameters ------------------------------------------------------------------------------
+// ---- Video parameters
+// ------------------------------------------------------------------------------
 
 TEST_F(LookFileTest, VideoParametersRecordTheNineteenLookValues) {
   ASSERT_EQ(core.setParam(5075, 0.25), kNoError);
@@ -465,9 +467,9 @@ TEST_F(LookFileTest, VideoParametersRecordTheNineteenLookValues) {
   EXPECT_EQ(record.values[18], 0.25f);
 
   LutGeneratorImageCore other;
-  record.values[2] = 1.5f;    // 5051
-  record.values[10] = 9.0f;   // 5067, out of range: stops here
-  record.values[11] = 1.5f;   // 5068 stays
+  record.values[2] = 1.5f;   // 5051
+  record.values[10] = 9.0f;  // 5067, out of range: stops here
+  record.values[11] = 1.5f;  // 5068 stays
   ASSERT_EQ(other.setVideoParameters(&record), kIllegalValue);
   double value = 0;
   other.getParam(5051, value);
