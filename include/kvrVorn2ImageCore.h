@@ -24,7 +24,17 @@
 #include "kvrElvexView.h"
 #include "kvrKalvora.h"
 #include "kvrKestaLegacyView.h"
+#include "kvrMetaDataAtomKeys.h"
+#include "kvrVorn2CdlParamHandler.h"
 #include "kvrVorn2ColorLuts.h"
+#include "kvrVorn2LookFile.h"
+#include "kvrVorn2LookFileInfoHandler.h"
+#include "kvrVorn2LookParamHandler.h"
+#include "kvrVorn2LookParamV2Handler.h"
+#include "kvrVorn2VideoCdlLutHandler.h"
+#include "kvrVorn2VideoLutHandler.h"
+#include "kvrVorn2VornRawVideoLutHandler.h"
+#include "kvrVornRawMeta.h"
 
 namespace Kalvora {
 
@@ -38,6 +48,8 @@ public:
   static constexpr unsigned int kNormalizationOffsetParam = 6002;
   static constexpr unsigned int kGainRedParam = 2004;
   static constexpr unsigned int kGainBlueParam = 2005;
+  // Largest LUT design data a host may attach to a look.
+  static constexpr unsigned int kMaxDesignDataSize = 65472;
   // Mesh sizes of the decimation.
   static constexpr int kLargeMeshPoints = 33;
   static constexpr int kSmallMeshPoints = 17;
@@ -54,10 +66,15 @@ public:
   // Whether the current target is the registry entry id.
   bool isTargetColorSpace(ColorSpace id) const;
   // Makes target the current target unless it names the current one; the
-  // look follows it and node 10 and the normalisation are refreshed. Pass
-  // an entry of getColorSpaceInfo. Throws KvrSignal on failure (no
-  // ErrorCode): call it inside try/catch.
+  // look and its look file follow it and node 10 and the normalisation are
+  // refreshed. Pass an entry of getColorSpaceInfo. Throws KvrSignal on
+  // failure (no ErrorCode): call it inside try/catch.
   void setTargetColorSpace(DisplayColorSpace const* target);
+  // Adopts the target of the core's own look file; any other look file
+  // throws kIllegalCall.
+  void setTargetColorSpace(Vorn2LookFile* lookFile);
+  // Whether the target is not an HDR (PQ or HLG) space.
+  bool isLookFileForStandardDisplay() const;
 
   // ---- 3-D LUTs -----------------------------------------------------------------
 
@@ -122,6 +139,73 @@ public:
   const KestaLegacyView& getLegacyView() const { return *legacyView_; }
   const ElvexView& getLogView() const { return *logView_; }
 
+  // ---- Metadata atoms ---------------------------------------------------------------
+  // Keys are those of kvrMetaDataAtomKeys.h; an unknown key (or null) fails
+  // with kUnknownAtomKey. Plain LUT keys deliver the look converted to
+  // Rec1886 (node 12 or 13), master keys the look in the target (node 10 or
+  // 14); a master atom does not exist while the target is Rec1886 (size 0,
+  // reading it fails with kIllegalValue).
+
+  // Parses a payload of size bytes (0: size unknown). A rejected payload
+  // first resets that key's atom, then is reported.
+  ErrorCode setMetaData(char const* key, void const* data, unsigned int size);
+  ErrorCode getMetaDataSize(char const* key, unsigned int& size);
+  // buffer holds getMetaDataSize bytes.
+  ErrorCode getMetaData(char const* key, void* buffer);
+  ErrorCode resetMetaData(char const* key);
+  // Resets every atom: look parameters, video LUT, video CDL LUT, CDL,
+  // look information, look parameters with target, raw video LUT; stops at
+  // the first failure.
+  ErrorCode resetAllMetaData();
+  // The key's handler, owned by the core; throws kUnknownAtomKey.
+  Vorn2MetaDataHandler* getMetaDataHandler(char const* key);
+  // The target colour space a raw video-LUT atom names (the atom holds at
+  // least its 192-byte header).
+  ErrorCode readTargetColorSpace(void* atom, ColorSpace& id);
+  // The design block of the raw video-LUT atom: getLutDesignDataSize bytes;
+  // getLutDesignData returns kMissingCalibration (6) and writes nothing when
+  // a user 3-D LUT without design data is installed.
+  ErrorCode getLutDesignData(void* buffer);
+  ErrorCode getLutDesignDataSize(unsigned int& size);
+  ErrorCode setLutDesignData(void const* data, unsigned int size);
+
+  // ---- Looks --------------------------------------------------------------------
+  // A look buffer is the look file format of Vorn2LookFile. Loading resets
+  // the look first and adopts the look's target colour space on success; a
+  // rejected buffer leaves the look reset. The buffer is not referenced
+  // after loading.
+
+  ErrorCode loadLook(void const* data, unsigned int size);
+  // Bytes saveLook writes: 1408 + 8 * getNumParametersToSave(all), plus
+  // 215622 with a user 3-D LUT, plus the design data size.
+  ErrorCode getLookDataSize(bool all, unsigned int& size);
+  // buffer holds getLookDataSize(all) bytes.
+  ErrorCode saveLook(void* buffer, bool all);
+  // Look parameters (persistence kPersistAlways) to their defaults, no user
+  // 3-D LUT, an empty look file; the target colour space stays.
+  ErrorCode resetLook();
+  Vorn2LookFile* getLookFile() { return lookFile_.get(); }
+
+  // LUT design data: referenced, not copied (the host keeps the bytes alive
+  // while the look is in use); at most 65472 bytes. The key is copied (at
+  // most 64 bytes).
+  ErrorCode setUserLutDesignData(unsigned char const* data, unsigned int size);
+  ErrorCode setUserLutDesignDataKey(unsigned char const* key, unsigned short length);
+  unsigned char const* getUserLutDesignData() const;
+  unsigned int getUserLutDesignDataSize() const;
+  // The key as a save writes it: the video parameter key without a user
+  // 3-D LUT, no key with one when the key was that one.
+  unsigned char const* getUserLutDesignDataKey();
+  unsigned short getUserLutDesignDataKeySize();
+
+  // The 19 video look parameters of VornRawMeta::kVideoParameterIds as a
+  // record (size 84, version 1, revision 0) and back. Setting rejects a
+  // version of 2 or more (kUnknownMetaDataVersion) and a size other than 84
+  // (kIllegalValue), then sets the parameters in record order and stops at
+  // the first that fails, returning its code.
+  ErrorCode getVideoParameters(VornRawMeta::VideoParameters* record);
+  ErrorCode setVideoParameters(VornRawMeta::VideoParameters const* record);
+
   // ---- White balance ------------------------------------------------------------
 
   // For a core with the camera's white-balance parameters 2001 to 2005:
@@ -146,6 +230,12 @@ protected:
   virtual void do_handleTargetColorSpaceChanged();
   // The function of a 3-D LUT node; throws kUnknownId "Unknown 3dlut node".
   virtual LutFunc3D const* do_get3dLut(unsigned int nodeId) const;
+  virtual void do_setMetaData(char const* key, void const* data, unsigned int size);
+  virtual unsigned int do_getMetaDataSize(char const* key);
+  virtual void do_getMetaData(char const* key, void* data);
+  virtual void do_loadLook(void const* data, unsigned int size);
+  virtual unsigned int do_getLookDataSize(bool all);
+  virtual void do_saveLook(void* data, bool all);
   virtual void updateExposureIndex(double ei);
   virtual void setDefaultBranchParam() = 0;
 
@@ -153,6 +243,8 @@ protected:
 
 private:
   void checkUserLutNode(unsigned int nodeId) const;
+  struct AtomKey;
+  AtomKey findAtomKey(char const* key) const;
 
   std::unique_ptr<ColorSpaces> registry_;
   std::unique_ptr<KestaLegacyView> legacyView_;
@@ -160,6 +252,14 @@ private:
   const DisplayColorSpace* target_ = nullptr;  // a registry entry; not owned
   std::unique_ptr<Vorn2ColorLuts> colorLuts_;
   const LutFunc* grayScaleCurve_ = nullptr;  // owned by the colour LUT set
+  std::unique_ptr<Vorn2LookFile> lookFile_;
+  std::unique_ptr<Vorn2LookParamHandler> lookParamHandler_;
+  std::unique_ptr<Vorn2VideoLutHandler> videoLutHandler_;
+  std::unique_ptr<Vorn2VideoCdlLutHandler> videoCdlLutHandler_;
+  std::unique_ptr<Vorn2CdlParamHandler> cdlParamHandler_;
+  std::unique_ptr<Vorn2LookFileInfoHandler> lookFileInfoHandler_;
+  std::unique_ptr<Vorn2LookParamV2Handler> lookParamV2Handler_;
+  std::unique_ptr<Vorn2VornRawVideoLutHandler> vornRawVideoLutHandler_;
 };
 
 }  // namespace Kalvora
