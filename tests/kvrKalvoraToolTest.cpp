@@ -49,6 +49,42 @@ void expectCubeMatches(const std::string& text, const Codes& codes, int size) {
   }
 }
 
+// The values of a 3-D Cube text in the library's layout (blue fastest).
+std::vector<double> cubeValues(const std::string& text, int size) {
+  ParsedCube cube;
+  EXPECT_EQ(parseCube(text, cube), "");
+  EXPECT_EQ(cube.size3d, size);
+  std::vector<double> values(3 * cube.points.size());
+  const long n = size;
+  for (size_t k = 0; k < cube.points.size(); ++k) {
+    const long r = static_cast<long>(k) % n;
+    const long g = static_cast<long>(k) / n % n;
+    const long b = static_cast<long>(k) / (n * n);
+    for (int c = 0; c < 3; ++c) values[3 * ((r * n + g) * n + b) + c] = cube.points[k][c];
+  }
+  return values;
+}
+
+// Cube values carry at least 7 significant digits of the library's doubles.
+void expectCubeValues(const std::string& text, const std::vector<double>& expected, int size) {
+  const std::vector<double> values = cubeValues(text, size);
+  ASSERT_EQ(values.size(), expected.size());
+  for (size_t i = 0; i < values.size(); ++i)
+    ASSERT_NEAR(values[i], expected[i], 1e-6 * std::max(1.0, std::fabs(expected[i]))) << i;
+}
+
+// What the camera shows: export 14, then node 11's gain and offset.
+std::vector<double> cameraView(LutGeneratorImageCore& core, int size) {
+  std::vector<double> values(3 * static_cast<size_t>(size) * size * size);
+  EXPECT_EQ(core.export3dLut(14, size, values.data(), kLutInterleaved), kNoError);
+  RgbGainOffset normalization{};
+  EXPECT_EQ(core.getRgbGainOffset(11, normalization), kNoError);
+  for (size_t i = 0; i < values.size(); ++i)
+    values[i] = std::min(
+        1.0, std::max(0.0, values[i] * normalization.gain[i % 3] + normalization.offset[i % 3]));
+  return values;
+}
+
 ToolRun runOk(const std::vector<std::string>& args) {
   ToolRun run = runTool(args);
   EXPECT_EQ(run.status, 0) << run.err;
@@ -60,11 +96,11 @@ size_t lineCount(const std::string& text) { return std::count(text.begin(), text
 
 }  // namespace
 
-TEST(KalvoraLut, DefaultIsNodeTenAtThirtyThreePointsForRec1886) {
+TEST(KalvoraLut, DefaultIsWhatTheCameraShowsAtThirtyThreePointsForRec1886) {
   const ToolRun run = runOk({"lut"});
   LutGeneratorImageCore core;
   ASSERT_TRUE(core.good());
-  expectCubeMatches(run.out, lookLut(core, 33), 33);
+  expectCubeValues(run.out, cameraView(core, 33), 33);
   ParsedCube cube;
   ASSERT_EQ(parseCube(run.out, cube), "");
   EXPECT_EQ(cube.title, "");
@@ -81,29 +117,36 @@ TEST(KalvoraLut, WritesTheFileNamedByOutputAndNothingElse) {
   EXPECT_EQ(toStdout.out.compare(0, 19, "TITLE \"Night look\"\n"), 0);
 }
 
-TEST(KalvoraLut, SettingsChangeTheLookAsTheCoreSays) {
-  const ToolRun run =
-      runOk({"lut", "--size", "17", "--set", "cdl-slope-red=1.5", "--set", "video-saturation=0.8",
-             "--set", "5051=1.2", "--set", "knee=0.3", "--ei", "1600"});
-  LutGeneratorImageCore core;
-  ASSERT_EQ(core.setParam(3011, 1.5), kNoError);
-  ASSERT_EQ(core.setParam(5040, 0.8), kNoError);
-  ASSERT_EQ(core.setParam(5051, 1.2), kNoError);
-  ASSERT_EQ(core.setParam(4002, 0.3), kNoError);
-  ASSERT_EQ(core.setParam(1001, 1600.0), kNoError);
-  const Codes expected = lookLut(core, 17);
-  expectCubeMatches(run.out, expected, 17);
+// Every setting the camera shows changes the default LUT, as the core says;
+// later settings of a parameter win.
+TEST(KalvoraLut, EverySettingChangesTheDefaultAsTheCoreSays) {
+  struct Case {
+    std::vector<std::string> args;
+    unsigned int id;
+    double value;
+  };
+  const std::vector<Case> cases = {
+      {{"--set", "cdl-slope-red=1.5"}, 3011, 1.5},
+      {{"--set", "cdl-offset-green=0.05"}, 3002, 0.05},
+      {{"--set", "cdl-power-blue=0.8"}, 3023, 0.8},
+      {{"--set", "cdl-saturation=1.4"}, 3040, 1.4},
+      {{"--ei", "1600"}, 1001, 1600.0},
+      {{"--ei", "400", "--set", "1001=1280"}, 1001, 1280.0},
+      {{"--set", "knee=0.3"}, 4002, 0.3},
+      {{"--set", "video-saturation=0.8"}, 5040, 0.8},
+      {{"--set", "5051=1.2"}, 5051, 1.2},
+  };
   LutGeneratorImageCore plain;
-  EXPECT_NE(lookLut(plain, 17), expected);
-}
-
-TEST(KalvoraLut, LaterSettingsOfTheSameParameterWin) {
-  const ToolRun twice = runOk({"lut", "--size", "9", "--ei", "400", "--set", "1001=1280"});
-  const ToolRun once = runOk({"lut", "--size", "9", "--ei", "1280"});
-  LutGeneratorImageCore core;
-  ASSERT_EQ(core.setParam(1001, 1280.0), kNoError);
-  expectCubeMatches(twice.out, lookLut(core, 9), 9);
-  expectCubeMatches(once.out, lookLut(core, 9), 9);
+  const std::vector<double> unchanged = cameraView(plain, 9);
+  for (const Case& c : cases) {
+    std::vector<std::string> args = {"lut", "--size", "9"};
+    args.insert(args.end(), c.args.begin(), c.args.end());
+    LutGeneratorImageCore core;
+    ASSERT_EQ(core.setParam(c.id, c.value), kNoError);
+    const std::vector<double> expected = cameraView(core, 9);
+    expectCubeValues(runOk(args).out, expected, 9);
+    EXPECT_NE(expected, unchanged) << c.args[1];
+  }
 }
 
 TEST(KalvoraLut, TargetsByShortNameAndIdentifier) {
@@ -111,53 +154,53 @@ TEST(KalvoraLut, TargetsByShortNameAndIdentifier) {
                               "com.apple.proapps.colorspace.dci.d65.gamma26"};
   LutGeneratorImageCore core;
   core.setTargetColorSpace(core.getColorSpaceInfo(P3D65Gamma26));
-  const Codes expected = lookLut(core, 9);
+  const std::vector<double> expected = cameraView(core, 5);
   for (const char* name : {"p3-d65", identifier[0], identifier[1]})
-    expectCubeMatches(runOk({"lut", "--size", "9", "--target", name}).out, expected, 9);
+    expectCubeValues(runOk({"lut", "--size", "5", "--target", name}).out, expected, 5);
 
   for (int id = 0; id < 8; ++id) {
     const std::string shortName = Tool::targetNames()[id].shortName;
     LutGeneratorImageCore target;
     target.setTargetColorSpace(target.getColorSpaceInfo(static_cast<ColorSpace>(id)));
     const ToolRun run = runOk({"lut", "--size", "5", "--target", shortName});
-    expectCubeMatches(run.out, lookLut(target, 5), 5);
+    expectCubeValues(run.out, cameraView(target, 5), 5);
     EXPECT_NE(run.out.find(std::string("# target: ") + ColorSpaces::identifier(ColorSpace(id))),
               std::string::npos);
   }
 }
 
-TEST(KalvoraLut, ExportNodesAreTheCoresExports) {
-  for (unsigned int node : {12u, 13u, 14u, 15u}) {
+TEST(KalvoraLut, NodesAreTheCoresNodesAndExports) {
+  for (unsigned int node : {10u, 12u, 13u, 14u, 15u}) {
     LutGeneratorImageCore core;
     core.setTargetColorSpace(core.getColorSpaceInfo(Rec2020Gamma24));
     ASSERT_EQ(core.setParam(3040, 1.3), kNoError);
-    Codes expected = codesFor(9);
-    ASSERT_EQ(core.export3dLut(node, 9, expected.data(), kLutInterleaved, 65535), kNoError);
+    std::vector<double> expected(3 * 9 * 9 * 9);
+    ASSERT_EQ(node == 10 ? core.get3dLut(node, 9, expected.data(), kLutInterleaved)
+                         : core.export3dLut(node, 9, expected.data(), kLutInterleaved),
+              kNoError);
     const ToolRun run = runOk({"lut", "--node", std::to_string(node), "--size", "9", "--target",
                                "rec2020", "--set", "cdl-saturation=1.3"});
-    expectCubeMatches(run.out, expected, 9);
+    expectCubeValues(run.out, expected, 9);
   }
 }
 
-TEST(KalvoraLut, HalfGridAveragesAsTheCoreDoes) {
+TEST(KalvoraLut, CodesAreTheLibraryCodes) {
   LutGeneratorImageCore core;
   const Codes half = lookLut(core, 17, true);
-  expectCubeMatches(runOk({"lut", "--size", "17", "--half-grid"}).out, half, 17);
+  expectCubeMatches(runOk({"lut", "--node", "10", "--size", "17", "--half-grid"}).out, half, 17);
   EXPECT_NE(half, lookLut(core, 17));
-}
 
-TEST(KalvoraLut, Raw16IsTheLibraryLayoutLittleEndian) {
+  // raw16: the library layout, little-endian, at the chosen full scale.
   ScratchDir dir;
   runOk({"lut", "--format", "raw16", "--max-value", "1023", "--size", "5", "-o",
          dir.file("look.raw")});
-  LutGeneratorImageCore core;
-  const Codes codes = lookLut(core, 5, false, 1023);
+  const std::vector<double> values = cameraView(core, 5);
   const std::string bytes = readFile(dir.file("look.raw"));
-  ASSERT_EQ(bytes.size(), 2 * codes.size());
-  for (size_t i = 0; i < codes.size(); ++i)
+  ASSERT_EQ(bytes.size(), 2 * values.size());
+  for (size_t i = 0; i < values.size(); ++i)
     ASSERT_EQ(static_cast<unsigned char>(bytes[2 * i]) |
                   static_cast<unsigned char>(bytes[2 * i + 1]) << 8,
-              codes[i])
+              toCode16(values[i], 1023))
         << i;
 }
 
@@ -166,14 +209,14 @@ TEST(KalvoraLut, HdrPeakWhiteFollowsTheCoresRules) {
   core.setTargetColorSpace(core.getColorSpaceInfo(Rec2100Pq));
   ASSERT_EQ(core.setParam(5078, 4000.0), kNoError);
   ASSERT_EQ(core.setParam(5077, 200.0), kNoError);
-  expectCubeMatches(runOk({"lut", "--size", "9", "--target", "pq", "--set", "peak-white=4000",
-                           "--set", "diffuse-white=200"})
-                        .out,
-                    lookLut(core, 9), 9);
+  expectCubeValues(runOk({"lut", "--size", "9", "--target", "pq", "--set", "peak-white=4000",
+                          "--set", "diffuse-white=200"})
+                       .out,
+                   cameraView(core, 9), 9);
 
   // HLG takes peak white 1000 only, for node 10 and for every export.
   ScratchDir dir;
-  for (const char* node : {"10", "12", "15"}) {
+  for (const char* node : {"10", "11", "15"}) {
     const ToolRun run = runTool({"lut", "--target", "hlg", "--node", node, "--set",
                                  "peak-white=2000", "-o", dir.file("hlg.cube")});
     EXPECT_EQ(run.status, 1);
@@ -191,8 +234,8 @@ TEST(KalvoraLut, BadUsageExitsWithTwoOneLineAndNoFile) {
     std::string message;
   };
   const std::vector<Case> cases = {
-      {{"lut", "--node", "11", "-o", out},
-       "kalvora: lut: unknown node '11' (accepted: 10, 12, 13, 14, 15)\n"},
+      {{"lut", "--node", "16", "-o", out},
+       "kalvora: lut: unknown node '16' (accepted: 10, 11, 12, 13, 14, 15)\n"},
       {{"lut", "--size", "1", "-o", out},
        "kalvora: lut: --size 1 is out of range for a 3-D LUT (accepted: 3 to 65)\n"},
       {{"lut", "--target", "rec709", "-o", out},
@@ -212,9 +255,11 @@ TEST(KalvoraLut, BadUsageExitsWithTwoOneLineAndNoFile) {
       {{"lut", "--bogus", "-o", out},
        "kalvora: lut: unknown option '--bogus' (see 'kalvora lut --help')\n"},
       {{"render"},
-       "kalvora: unknown subcommand 'render' (accepted: lut, camera, info, --help, "
+       "kalvora: unknown subcommand 'render' (accepted: lut, camera, info, look, cdl, --help, "
        "--version)\n"},
-      {{}, "kalvora: missing subcommand (accepted: lut, camera, info; see 'kalvora --help')\n"},
+      {{},
+       "kalvora: missing subcommand (accepted: lut, camera, info, look, cdl; see 'kalvora "
+       "--help')\n"},
   };
   for (const Case& c : cases) {
     const ToolRun run = runTool(c.args);
@@ -251,7 +296,7 @@ TEST(KalvoraLut, AFailedRunLeavesAnExistingFileAlone) {
 TEST(KalvoraTool, HelpAndVersion) {
   const ToolRun help = runOk({"--help"});
   EXPECT_NE(help.out.find("Usage: kalvora <command> [options]"), std::string::npos);
-  for (const char* command : {"lut", "camera", "info"}) {
+  for (const char* command : {"lut", "camera", "info", "cdl"}) {
     const ToolRun sub = runOk({command, "--help"});
     EXPECT_NE(sub.out.find(std::string("Usage: kalvora ") + command), std::string::npos);
     EXPECT_EQ(runOk({"help", command}).out, sub.out);

@@ -22,15 +22,15 @@ TEST(ToolNames, ANameFindsItsCoresId) {
 }
 
 TEST(ToolNames, OnlyWhiteBalanceLeavesTheCameraLutAlone) {
-  for (const char* name : {"color-temperature", "found-color-temperature", "tint", "wb-gain-red",
-                           "wb-gain-blue"})
+  for (const char* name :
+       {"color-temperature", "found-color-temperature", "tint", "wb-gain-red", "wb-gain-blue"})
     EXPECT_FALSE(changesCameraLut(*findParam(kCameraCore, name))) << name;
   for (const char* name : {"exposure-index", "log-offset-red", "knee", "video-saturation"})
     EXPECT_TRUE(changesCameraLut(*findParam(kCameraCore, name))) << name;
 }
 
-TEST(ToolNames, NodeChoicesAreTheLutGeneratorExports) {
-  EXPECT_EQ(lutNodeChoices(), (std::vector<unsigned int>{10, 12, 13, 14, 15}));
+TEST(ToolNames, NodeChoicesAreTheLutGeneratorExportsAndTheCameraView) {
+  EXPECT_EQ(lutNodeChoices(), (std::vector<unsigned int>{10, 11, 12, 13, 14, 15}));
   EXPECT_STREQ(nodeMeaning(kLutCore, 14), "CDL, saturation and look");
   EXPECT_STREQ(nodeMeaning(kCameraCore, 99), "");
 }

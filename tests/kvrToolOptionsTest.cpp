@@ -27,10 +27,10 @@ bool contains(const std::string& text, const std::string& part) {
 
 }  // namespace
 
-TEST(ToolOptions, LutDefaultsAreNodeTenAtThirtyThreePointsForRec1886) {
+TEST(ToolOptions, LutDefaultsAreTheCameraViewAtThirtyThreePointsForRec1886) {
   const Options options = parse({"lut"});
   EXPECT_EQ(options.command, Command::kLut);
-  EXPECT_EQ(options.node, 10u);
+  EXPECT_EQ(options.node, 11u);
   EXPECT_EQ(effectiveSize(options), 33);
   EXPECT_EQ(options.target, "rec1886");
   EXPECT_EQ(options.format, FileFormat::kCube);
@@ -124,17 +124,36 @@ TEST(ToolOptions, BadUsageNamesTheProblemAndWhatIsAccepted) {
       {{"lut", "--size", "66"}, "(accepted: 3 to 65)"},
       {{"lut", "--size", "99999999999999999999"}, "out of range for a 3-D LUT"},
       {{"lut", "--size", "17.5"}, "lut: --size '17.5' is not a whole number"},
-      {{"lut", "--node", "11"}, "lut: unknown node '11' (accepted: 10, 12, 13, 14, 15)"},
+      {{"lut", "--node", "16"}, "lut: unknown node '16' (accepted: 10, 11, 12, 13, 14, 15)"},
       {{"lut", "--node", "ten"}, "unknown node 'ten'"},
-      {{"lut", "--format", "csp"}, "lut: unknown format 'csp' (accepted: cube, raw16)"},
+      {{"lut", "--format", "csp"}, "lut: unknown format 'csp' (accepted: cube, clf, 3dl, raw16)"},
+      {{"lut", "--format", "3dl", "--size", "3"}, "--format 3dl needs --size 4 or more"},
+      {{"lut", "--user-lut-size", "17"}, "lut: --user-lut-size needs --user-lut"},
+      {{"lut", "--user-lut", "a.cube", "--user-lut-size", "1"},
+       "--user-lut-size 1 is out of range (accepted: 2 to 65)"},
+      {{"cdl", "--cdl-id", "shot1"}, "cdl: --cdl-id needs --cdl"},
+      {{"lut", "--note", "x"}, "lut: --note applies only with --save-look"},
+      {{"lut", "--save-look", "a", "-o", "a"}, "--save-look and -o name the same file"},
+      {{"look", "save", "--note", std::string(1025, 'n')}, "--note is longer than 1024 bytes"},
+      {{"look", "save", "--node", "10"}, "look save: unknown option '--node'"},
+      {{"look", "show"}, "look show: missing FILE"},
+      {{"look", "show", "a.look", "b.look"}, "look show: unexpected argument 'b.look'"},
+      {{"look", "grade"}, "look: unknown action 'grade' (accepted: save, show)"},
+      {{"look"}, "look: missing action (accepted: save, show)"},
+      {{"cdl", "-o", "grade.xml"}, "cdl: cannot tell the CDL format of 'grade.xml'"},
+      {{"cdl", "--set", "knee=0.3"}, "cdl: parameter 'knee' is not part of the ASC CDL"},
+      {{"cdl", "--ei", "800"}, "cdl: unknown option '--ei'"},
       {{"lut", "--format", "raw16", "--max-value", "65536"},
        "lut: --max-value 65536 is out of range (accepted: 1 to 65535)"},
       {{"lut", "--max-value", "1023"}, "--max-value applies only to --format raw16"},
-      {{"lut", "--format", "raw16", "--title", "x"}, "--title applies only to --format cube"},
+      {{"lut", "--format", "raw16", "--title", "x"},
+       "--title applies only to --format cube and clf"},
       {{"lut", "--title", "say \"hi\""}, "--title must not contain double quotes"},
       {{"lut", "--title", "two\nlines"}, "--title must not contain"},
-      {{"lut", "--half-grid", "--size", "32"}, "--half-grid needs an odd --size (got 32)"},
+      {{"lut", "--node", "10", "--half-grid", "--size", "32"},
+       "--half-grid needs an odd --size (got 32)"},
       {{"lut", "--half-grid=yes"}, "option --half-grid takes no value"},
+      {{"lut", "--half-grid"}, "--half-grid is available for node 10 only"},
       {{"lut", "--half-grid", "--node", "12"}, "--half-grid is available for node 10 only"},
       {{"camera", "--curve", "log", "--p3"}, "--p3 does not apply to --curve"},
       {{"camera", "--false-color", "--curve", "tonemap"},

@@ -36,7 +36,9 @@ std::string writeCurve(KestaImageCore& core, const Options& options) {
   const int size = effectiveSize(options);
   const bool log = options.curve == CameraCurve::kLog;
   std::vector<unsigned short> codes(size);
-  call([&] { return core.getLut(log ? kCameraNodeLog : kCameraNodeToneMap, size, codes.data(), kMaxCode); });
+  call([&] {
+    return core.getLut(log ? kCameraNodeLog : kCameraNodeToneMap, size, codes.data(), kMaxCode);
+  });
   std::string out;
   writeCube1d(out,
               cameraHeader(options, log ? "log encoding (node 5), linear to log"
@@ -100,8 +102,9 @@ std::string runCameraCommand(const Options& options) {
   if (options.curve != CameraCurve::kNone) return writeCurve(core, options);
   const int size = effectiveSize(options);
   std::vector<unsigned short> codes = codesFor3d(size);
-  call(
-      [&] { return core.export3dLut(kCameraExportRendering, size, codes.data(), kLutInterleaved, kMaxCode); });
+  call([&] {
+    return core.export3dLut(kCameraExportRendering, size, codes.data(), kLutInterleaved, kMaxCode);
+  });
   return writeRendering(options, codes.data());
 }
 

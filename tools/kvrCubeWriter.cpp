@@ -25,6 +25,22 @@ void appendPoint(std::string& out, double r, double g, double b) {
   out += '\n';
 }
 
+// The points of a table in Cube order (red fastest); `point(p, rgb)` gives
+// the three outputs of library index p.
+template <class Point>
+void writeCube3dPoints(std::string& out, const CubeHeader& header, int size, Point&& point) {
+  writeHeader(out, header, "LUT_3D_SIZE", size);
+  const long n = size;
+  out.reserve(out.size() + static_cast<size_t>(n * n * n) * 30);
+  double rgb[3];
+  for (long b = 0; b < n; ++b)
+    for (long g = 0; g < n; ++g)
+      for (long r = 0; r < n; ++r) {
+        point((r * n + g) * n + b, rgb);
+        appendPoint(out, rgb[0], rgb[1], rgb[2]);
+      }
+}
+
 }  // namespace
 
 std::string formatCubeValue(double value) {
@@ -41,16 +57,16 @@ std::string formatCubeValue(double value) {
 
 void writeCube3d(std::string& out, const CubeHeader& header, int size, const unsigned short* codes,
                  int maxCode) {
-  writeHeader(out, header, "LUT_3D_SIZE", size);
   const double scale = maxCode;
-  const long n = size;
-  out.reserve(out.size() + static_cast<size_t>(n * n * n) * 30);
-  for (long b = 0; b < n; ++b)
-    for (long g = 0; g < n; ++g)
-      for (long r = 0; r < n; ++r) {
-        const unsigned short* point = codes + 3 * ((r * n + g) * n + b);
-        appendPoint(out, point[0] / scale, point[1] / scale, point[2] / scale);
-      }
+  writeCube3dPoints(out, header, size, [&](long p, double(&rgb)[3]) {
+    for (int c = 0; c < 3; ++c) rgb[c] = codes[3 * p + c] / scale;
+  });
+}
+
+void writeCube3d(std::string& out, const CubeHeader& header, int size, const double* values) {
+  writeCube3dPoints(out, header, size, [&](long p, double(&rgb)[3]) {
+    for (int c = 0; c < 3; ++c) rgb[c] = values[3 * p + c];
+  });
 }
 
 void writeCube1d(std::string& out, const CubeHeader& header, int size, const unsigned short* codes,

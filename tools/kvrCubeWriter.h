@@ -27,6 +27,10 @@ std::string formatCubeValue(double value);
 void writeCube3d(std::string& out, const CubeHeader& header, int size, const unsigned short* codes,
                  int maxCode);
 
+// Appends a 3-D Cube file of values as they are: `values` holds 3 * size^3
+// interleaved doubles in the library's layout.
+void writeCube3d(std::string& out, const CubeHeader& header, int size, const double* values);
+
 // Appends a 1-D Cube file of one curve for all three channels: `codes`
 // holds size codes.
 void writeCube1d(std::string& out, const CubeHeader& header, int size, const unsigned short* codes,

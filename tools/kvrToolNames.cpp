@@ -85,6 +85,8 @@ const std::vector<unsigned int>& lutNodeChoices() {
   static const std::vector<unsigned int> nodes = [] {
     std::vector<unsigned int> ids;
     for (const PipelineNodeInfo& node : gLutGeneratorExports) ids.push_back(node.id);
+    // 11, the end of the pipeline, stands for what the camera shows.
+    ids.push_back(kLutNodeNormalization);
     std::sort(ids.begin(), ids.end());
     return ids;
   }();

@@ -51,7 +51,8 @@ std::string targetShortNameList();
 // What a node or export of a core contains; "" for an unknown id.
 const char* nodeMeaning(CoreKind core, unsigned int id);
 
-// Nodes `kalvora lut --node` accepts, in the order help lists them.
+// Nodes `kalvora lut --node` accepts, in the order help lists them: the
+// exports and 11, which stands for the whole pipeline up to node 11.
 const std::vector<unsigned int>& lutNodeChoices();
 
 // Formats a number the way people write it: 800, 0.5, -0.3, 1e+308.

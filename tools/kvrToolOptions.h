@@ -13,8 +13,8 @@
 namespace Kalvora {
 namespace Tool {
 
-enum class Command { kUsage, kHelp, kVersion, kLut, kCamera, kInfo };
-enum class FileFormat { kCube, kRaw16 };
+enum class Command { kUsage, kHelp, kVersion, kLut, kCamera, kInfo, kLookSave, kLookShow, kCdl };
+enum class FileFormat { kCube, kClf, k3dl, kRaw16 };
 enum class CameraCurve { kNone, kLog, kToneMap };
 
 // Limits of what the tool writes.
@@ -25,6 +25,13 @@ constexpr int kMin1dSize = 256;
 constexpr int kMax1dSize = 65536;
 constexpr int kDefault1dSize = 4096;
 constexpr int kMaxCode = 65535;
+// Longest --note and --lut-name a look file holds, in bytes.
+constexpr size_t kMaxNoteLength = 1024;
+constexpr size_t kMaxLutNameLength = 64;
+// What `kalvora lut` writes by default: the camera's view, the CDL, its
+// saturation and the look (export 14) followed by the normalisation gain and
+// offset (node 11), so the default carries the id of the last node.
+constexpr unsigned int kCameraViewNode = 11;
 
 // One --set (or --ei), resolved to the core's id.
 struct ParamSetting {
@@ -35,10 +42,11 @@ struct ParamSetting {
 struct Options {
   Command command = Command::kUsage;
   Command helpTopic = Command::kUsage;  // for kHelp: the subcommand, or kUsage for the tool
-  unsigned int node = 10;
+  unsigned int node = kCameraViewNode;
   int size = 0;
   bool hasSize = false;  // false: the default size of what is written
   std::string target = "rec1886";
+  bool hasTarget = false;              // false: a loaded look keeps its own target
   std::vector<ParamSetting> settings;  // in command-line order
   bool halfGrid = false;
   FileFormat format = FileFormat::kCube;
@@ -49,6 +57,21 @@ struct Options {
   bool p3 = false;
   bool falseColor = false;
   CameraCurve curve = CameraCurve::kNone;
+  // Where the look starts and what goes on top of it (lut, look save, cdl).
+  std::string look;     // --look: a look file or raw video-LUT atom
+  std::string userLut;  // --user-lut: a LUT file OpenColorIO reads
+  int userLutSize = 0;  // --user-lut-size; 0: the file's own grid
+  std::string cdl;      // --cdl: a .cc, .ccc or .cdl file
+  std::string cdlId;    // --cdl-id; "": the file's first correction
+  // Look files written: look save's -o, or lut --save-look.
+  std::string saveLook;
+  std::string note;  // --note
+  bool hasNote = false;
+  std::string lutName;  // --lut-name
+  bool hasLutName = false;
+  // look show
+  std::string input;
+  bool json = false;
 };
 
 class UsageError : public std::runtime_error {
@@ -61,6 +84,9 @@ Options parseOptions(const std::vector<std::string>& args);
 
 // The size to write: the given one or the default for the kind of LUT.
 int effectiveSize(const Options& options);
+
+// "lut", "look save", ...; "" for the tool itself.
+const char* commandName(Command command);
 
 // Help texts; kUsage gives the tool's own.
 std::string helpText(Command topic);

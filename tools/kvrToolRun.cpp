@@ -1,8 +1,10 @@
 // The kalvora tool from arguments to exit status.
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdio>
 
+#include "kvrInputFile.h"
 #include "kvrOutputFile.h"
 #include "kvrToolCommands.h"
 #include "kvrToolLibrary.h"
@@ -25,35 +27,76 @@ void printWarnings() {
     printLine(stderr, "warning: " + report);
 }
 
-std::string commandPrefix(Command command) {
-  return command == Command::kLut ? "lut: " : command == Command::kCamera ? "camera: " : "info: ";
-}
-
-std::string produce(const Options& options) {
+CommandResult produce(const Options& options) {
+  const auto standardOutput = [](std::string content) {
+    CommandResult result;
+    result.files.push_back({"-", std::move(content)});
+    return result;
+  };
+  const auto toOutput = [&](std::string content, bool binary) {
+    CommandResult result;
+    result.files.push_back({options.output, std::move(content), binary});
+    return result;
+  };
   switch (options.command) {
     case Command::kLut:
       return runLutCommand(options);
     case Command::kCamera:
-      return runCameraCommand(options);
+      return toOutput(runCameraCommand(options), false);
+    case Command::kLookSave:
+      return toOutput(runLookSaveCommand(options), true);
+    case Command::kLookShow:
+      return runLookShowCommand(options);
+    case Command::kCdl:
+      return toOutput(runCdlCommand(options), false);
     default:
-      return runInfoCommand();
+      return standardOutput(runInfoCommand());
+  }
+}
+
+bool exists(const std::string& path) {
+  struct stat info;
+  return !isStandardOutput(path) && stat(path.c_str(), &info) == 0;
+}
+
+// Writes the files in order. When one cannot be written, the files this run
+// created before it are removed again, so a failed run leaves no output.
+void writeFiles(const std::vector<OutputFile>& files) {
+  for (const OutputFile& file : files)
+    if (file.binary && isStandardOutput(file.path) && isatty(STDOUT_FILENO))
+      throw UsageError("refusing to write binary output to a terminal; use -o FILE");
+  std::vector<std::string> created;
+  try {
+    for (const OutputFile& file : files) {
+      const bool existed = exists(file.path);
+      writeOutput(file.path, file.content);
+      if (!existed && !isStandardOutput(file.path)) created.push_back(file.path);
+    }
+  } catch (const OutputError&) {
+    for (const std::string& path : created) unlink(path.c_str());
+    throw;
   }
 }
 
 int runCommand(const Options& options) {
   ReportCollector reports;
   ReportCollector::clear();
-  const std::string prefix = commandPrefix(options.command);
+  const std::string prefix = std::string(commandName(options.command)) + ": ";
   try {
-    if (options.format == FileFormat::kRaw16 && isStandardOutput(options.output) && isatty(1))
-      throw UsageError("refusing to write raw16 codes to a terminal; use -o FILE");
-    const std::string content = produce(options);
-    writeOutput(options.command == Command::kInfo ? "-" : options.output, content);
+    const CommandResult result = produce(options);
+    writeFiles(result.files);
+    if (!result.failure.empty()) {
+      printLine(stderr, prefix + result.failure);
+      return kExitFailure;
+    }
   } catch (const UsageError& e) {
     printLine(stderr, prefix + e.what());
     return kExitUsage;
   } catch (const LibraryError& e) {
     printLine(stderr, prefix + e.what() + " (library error " + std::to_string(e.code()) + ")");
+    return kExitFailure;
+  } catch (const InputError& e) {
+    printLine(stderr, prefix + e.what());
     return kExitFailure;
   } catch (const OutputError& e) {
     printLine(stderr, prefix + e.what());
