@@ -22,3 +22,24 @@ run_step(${CMAKE_COMMAND} -S ${HOST_SOURCE_DIR} -B ${SCRATCH_DIR}/host
   "-DCMAKE_CXX_FLAGS=${host_flags}")
 run_step(${CMAKE_COMMAND} --build ${SCRATCH_DIR}/host)
 run_step(${SCRATCH_DIR}/host/kalvoraHost)
+
+# The same host built with the flags of the installed pkg-config file.
+file(GLOB_RECURSE pc_file ${prefix}/*/kalvora.pc)
+if(NOT pc_file)
+  message(FATAL_ERROR "the install did not put kalvora.pc into ${prefix}")
+endif()
+get_filename_component(pc_dir ${pc_file} DIRECTORY)
+foreach(query cflags libs)
+  execute_process(COMMAND ${CMAKE_COMMAND} -E env PKG_CONFIG_PATH=${pc_dir}
+    pkg-config --${query} kalvora
+    OUTPUT_VARIABLE pc_${query} OUTPUT_STRIP_TRAILING_WHITESPACE RESULT_VARIABLE result)
+  if(NOT result EQUAL 0)
+    message(FATAL_ERROR "pkg-config --${query} kalvora failed (${result})")
+  endif()
+  separate_arguments(pc_${query} UNIX_COMMAND "${pc_${query}}")
+endforeach()
+separate_arguments(host_flag_list UNIX_COMMAND "${host_flags}")
+run_step(${HOST_CXX_COMPILER} -std=c++17 ${host_flag_list} ${pc_cflags}
+  ${HOST_SOURCE_DIR}/main.cpp ${pc_libs} -Wl,-rpath,${prefix}/lib
+  -o ${SCRATCH_DIR}/kalvoraHostPkgConfig)
+run_step(${SCRATCH_DIR}/kalvoraHostPkgConfig)
