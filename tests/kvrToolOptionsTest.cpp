@@ -186,3 +186,30 @@ TEST(ToolOptions, BadUsageNamesTheProblemAndWhatIsAccepted) {
     EXPECT_EQ(message.find('\n'), std::string::npos) << message;
   }
 }
+
+TEST(ToolOptions, HelpListsEveryOption) {
+  struct Case {
+    Command topic;
+    std::vector<const char*> options;
+  };
+  const Case cases[] = {
+      {Command::kLut,
+       {"--output", "--node", "--size", "--look", "--target", "--user-lut", "--user-lut-size",
+        "--cdl", "--cdl-id", "--ei", "--set", "--half-grid", "--format", "--max-value", "--title",
+        "--save-look", "--note", "--lut-name", "--help"}},
+      {Command::kLookSave,
+       {"look save", "look show", "--output", "--look", "--target", "--user-lut", "--user-lut-size",
+        "--cdl", "--cdl-id", "--ei", "--set", "--note", "--lut-name", "--json", "--help"}},
+      {Command::kCdl, {"--output", "--look", "--cdl", "--cdl-id", "--set", "--help"}},
+      {Command::kUsage, {"lut", "camera", "look save", "look show", "cdl", "info", "--version"}},
+  };
+  for (const Case& c : cases)
+    for (const char* option : c.options) EXPECT_TRUE(contains(helpText(c.topic), option)) << option;
+  EXPECT_EQ(parse({"look", "--help"}).helpTopic, Command::kLookSave);
+  EXPECT_EQ(parse({"look", "show", "-h"}).helpTopic, Command::kLookSave);
+  EXPECT_EQ(parse({"help", "cdl"}).helpTopic, Command::kCdl);
+  const Options show = parse({"look", "show", "--json", "a.look"});
+  EXPECT_EQ(show.command, Command::kLookShow);
+  EXPECT_EQ(show.input, "a.look");
+  EXPECT_TRUE(show.json);
+}
