@@ -51,7 +51,7 @@ void write(const T* values, size_t count) {
 }
 
 // ID=VALUE arguments from argv[first] on.
-void applySettings(Kalvora::Kalvora& core, int argc, char** argv, int first) {
+void applySettings(LutGeneratorImageCore& core, int argc, char** argv, int first) {
   for (int i = first; i < argc; ++i) {
     const char* equals = std::strchr(argv[i], '=');
     if (equals == nullptr) fail("settings are ID=VALUE");
