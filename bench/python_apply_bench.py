@@ -66,14 +66,19 @@ def main():
     table = kalvora.LutGenerator().lut(SIZE)
     pixels = height * width
 
-    cpp = cpp_time(args.reference, table, frames[0], repeats)
-    python_new = best_time(lambda: kalvora.apply_lut(table, frames[0]), repeats)
-    python_out = best_time(lambda: kalvora.apply_lut(table, frames[0], out=outs[0]), repeats)
-    one_thread = best_time(lambda: [kalvora.apply_lut(table, f, out=o)
-                                    for f, o in zip(frames, outs)], repeats)
-    two_threads = best_time(lambda: in_threads(table, frames, outs), repeats)
+    # The measurements take turns, round after round, so that a busy moment
+    # of the machine does not favour one of them; each keeps its best.
+    cpp = python_new = python_out = one_thread = two_threads = float("inf")
+    for _ in range(repeats):
+        cpp = min(cpp, cpp_time(args.reference, table, frames[0], 2))
+        python_new = min(python_new, best_time(lambda: kalvora.apply_lut(table, frames[0]), 2))
+        python_out = min(python_out,
+                         best_time(lambda: kalvora.apply_lut(table, frames[0], out=outs[0]), 2))
+        one_thread = min(one_thread, best_time(
+            lambda: [kalvora.apply_lut(table, f, out=o) for f, o in zip(frames, outs)], 1))
+        two_threads = min(two_threads, best_time(lambda: in_threads(table, frames, outs), 1))
 
-    print(f"{SIZE}-point table, {width}x{height} float32 frame, best of {repeats}")
+    print(f"{SIZE}-point table, {width}x{height} float32 frame, best of {repeats} rounds")
     print(f"  C++ Lut3D::transformBatch       {cpp * 1e3:8.2f} ms  {pixels / cpp / 1e6:7.1f} Mpx/s")
     for label, took in (("Python apply_lut (new array)", python_new),
                         ("Python apply_lut (out=)", python_out)):

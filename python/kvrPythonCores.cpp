@@ -378,8 +378,8 @@ public:
   KestaImageCore& core() { return *core_; }
   static const PipelineVocabulary& vocabulary() { return gCameraVocabulary; }
 
-  // The record stays alive while the core references it; a new one replaces
-  // it only once the core has taken the new one.
+  // Every record loaded stays alive as long as the core, which references
+  // it: also one that the core refused halfway.
   void loadCalibration(const std::string& path) {
     if (std::FILE* file = std::fopen(path.c_str(), "r"))
       std::fclose(file);
@@ -387,12 +387,14 @@ public:
       throw LibraryFailure(kUnknownError, "cannot open calibration file '" + path + "'");
     clearLastReport();
     ErrorCode code = kNoError;
-    std::unique_ptr<CameraSystemCalibrationRecord, FreeRecord> record(
-        loadSystemCalibrationDataText(path.c_str(), code));
-    if (record == nullptr) check(code != kNoError ? code : kUnknownError);
-    call([&] { return core_->setSystemCalibration(0, *record); });
+    calibrations_.emplace_back(loadSystemCalibrationDataText(path.c_str(), code));
+    if (calibrations_.back() == nullptr) {
+      calibrations_.pop_back();
+      check(code != kNoError ? code : kUnknownError);
+    }
+    const CameraSystemCalibrationRecord& record = *calibrations_.back();
+    call([&] { return core_->setSystemCalibration(0, record); });
     call([&] { return core_->useConfiguration(0); });
-    calibration_ = std::move(record);
   }
 
   py::array lut(int size, const NameOrId& node) {
@@ -426,8 +428,8 @@ private:
                          "unknown pipeline '" + name + "' (accepted: single, multi)");
   }
 
-  std::unique_ptr<CameraSystemCalibrationRecord, FreeRecord> calibration_;
-  // Destroyed before the record it references.
+  std::vector<std::unique_ptr<CameraSystemCalibrationRecord, FreeRecord>> calibrations_;
+  // Destroyed before the records it references.
   std::unique_ptr<KestaImageCore> core_;
 };
 

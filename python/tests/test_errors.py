@@ -67,6 +67,7 @@ CASES = [
     (lambda: _generator().set_metadata(kalvora.ATOM_KEYS["asc_cdl_param"], b"\0" * 3),
      Illegal, 3, None),
     (lambda: kalvora.CameraCore("/no/such/calibration.txt"), Error, 999, "calibration.txt"),
+    (lambda: kalvora.CameraCore(__file__), Error, 999, None),
     (lambda: kalvora.CameraCore(pipeline="triple"), Illegal, 3, "single, multi"),
     (lambda: _uncalibrated_gains().white_balance(), Error, 6, None),
     (lambda: kalvora.CameraCore().set_white_balance(1000), Illegal, 3, None),
