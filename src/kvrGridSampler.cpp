@@ -54,6 +54,15 @@ public:
     outG = g;
     outB = b;
   }
+  void transformBlock(const double* r, const double* g, const double* b, double* outR,
+                      double* outG, double* outB, size_t n) const override {
+    const double* in[3] = {r, g, b};
+    double* out[3] = {outR, outG, outB};
+    for (int c = 0; c < 3; ++c)
+      for (size_t i = 0; i < n; ++i) out[c][i] = lookUp(c, in[c][i]);
+    for (const LutFunc3D* stage : rest_)
+      stage->transformBlock(outR, outG, outB, outR, outG, outB, n);
+  }
   void show(int) const override {}
 
 private:
