@@ -35,6 +35,12 @@ void TetrahedralInterpolator::interpolate(double r, double g, double b, double* 
   }
 }
 
+void TetrahedralInterpolator::interpolateAt(double r, double g, double b, double* out) const {
+  // The batch reader keeps no state and gives interpolate() bit for bit.
+  const double in[3] = {r, g, b};
+  batch(in, out, 1, 1.0);
+}
+
 void TetrahedralInterpolator::walk(Index first, Index second, double w1, double w2, double w3,
                                    double* out) const {
   addDeltaRGB(first, k000, w1, out[0], out[1], out[2]);
@@ -79,7 +85,7 @@ constexpr int tetrahedronOf(int bits) {
 }
 
 // The walk in sample offsets from the cell's lowest corner.
-struct Walk {
+struct WalkOffsets {
   int first, second;
   int weight[3];
 };
@@ -112,7 +118,7 @@ void TetrahedralInterpolator::batch(const Sample* in, Sample* out, size_t count,
   int offset[8];
   for (int k = 0; k < 8; ++k)
     offset[k] = (k >> 2) * stepR + ((k >> 1) & 1) * stepG + (k & 1) * stepB;
-  Walk walks[32];
+  WalkOffsets walks[32];
   for (int bits = 0; bits < 32; ++bits) {
     const Tetrahedron& t = kTetrahedra[tetrahedronOf(bits)];
     walks[bits] = {offset[t.first], offset[t.second], {t.weight[0], t.weight[1], t.weight[2]}};
@@ -127,7 +133,7 @@ void TetrahedralInterpolator::batch(const Sample* in, Sample* out, size_t count,
     const int cellB = cellOf(in[2], size_, lastCell, f[2]);
     const int bits = (f[0] > f[1]) * kRgtG | (f[1] > f[2]) * kGgtB | (f[0] >= f[2]) * kRgeB |
                      (f[2] >= f[0]) * kBgeR | (f[1] >= f[2]) * kGgeB;
-    const Walk& w = walks[bits];
+    const WalkOffsets& w = walks[bits];
     const int p0 = cellR * planeStride_ + cellG * rowStride_ + cellB * sampleStride_;
     const int p1 = p0 + w.first, p2 = p0 + w.second, p3 = p0 + top;
     const double w1 = f[w.weight[0]], w2 = f[w.weight[1]], w3 = f[w.weight[2]];
@@ -146,6 +152,11 @@ void TetrahedralInterpolator::batch(const Sample* in, Sample* out, size_t count,
     out[1] = static_cast<Sample>(g / scale);
     out[2] = static_cast<Sample>(b / scale);
   }
+}
+
+TetrahedralInterpolator::Walk TetrahedralInterpolator::walkOf(int bits) {
+  const Tetrahedron& t = kTetrahedra[tetrahedronOf(bits & 31)];
+  return {t.first, t.second, {t.weight[0], t.weight[1], t.weight[2]}};
 }
 
 void TetrahedralInterpolator::interpolateBatch(const double* in, double* out, size_t count,
