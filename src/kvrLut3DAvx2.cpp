@@ -7,6 +7,8 @@
 #if defined(__AVX2__)
 #include <immintrin.h>
 
+#include <cstddef>
+
 namespace Kalvora {
 
 namespace {
@@ -23,12 +25,21 @@ void loadTriples(const Sample* in, __m256d (&t)[3]) {
 // The red, green and blue codes of one sample as the three low lanes.
 inline __m256d corner(const float* codes) { return _mm256_cvtps_pd(_mm_loadu_ps(codes)); }
 
-inline void storeTriple(double* out, __m256d v) {
-  _mm256_maskstore_pd(out, _mm256_set_epi64x(0, -1, -1, -1), v);
+// Stores the three low lanes. All four lanes may be written where the
+// fourth falls on the next triple's first value, which is stored after;
+// the last triple of a group stores exactly three values, so nothing beyond
+// the group (perhaps input not read yet) is touched.
+inline void storeTriple(double* out, __m256d v, bool last) {
+  if (!last) return _mm256_storeu_pd(out, v);
+  _mm_storeu_pd(out, _mm256_castpd256_pd128(v));
+  _mm_store_sd(out + 2, _mm256_extractf128_pd(v, 1));
 }
 
-inline void storeTriple(float* out, __m256d v) {
-  _mm_maskstore_ps(out, _mm_set_epi32(0, -1, -1, -1), _mm256_cvtpd_ps(v));
+inline void storeTriple(float* out, __m256d v, bool last) {
+  const __m128 narrow = _mm256_cvtpd_ps(v);
+  if (!last) return _mm_storeu_ps(out, narrow);
+  _mm_storel_pi(reinterpret_cast<__m64*>(out), narrow);
+  _mm_store_ss(out + 2, _mm_movehl_ps(narrow, narrow));
 }
 
 // Four pixels: the cell lookup, fractions and choice of tetrahedron as
@@ -77,20 +88,23 @@ void interpolateFour(const PackedTetrahedralTable& t, const Sample* in, Sample* 
   _mm_store_si128(reinterpret_cast<__m128i*>(walk), _mm256_cvttpd_epi32(bits));
   _mm_store_si128(reinterpret_cast<__m128i*>(sample), base);
   const __m256d scale = _mm256_set1_pd(t.scale);
+  // Read once: the stores below would otherwise make the compiler reload them.
+  const float* const codes = t.codes.data();
+  const ptrdiff_t top = 4 * ptrdiff_t(t.top);
   for (size_t j = 0; j < kLanes; ++j) {
     const int w = walk[j];
-    const float* p0 = t.codes.data() + 4 * size_t(sample[j]);
+    const float* p0 = codes + 4 * ptrdiff_t(sample[j]);
     const __m256d c0 = corner(p0);
-    const __m256d c1 = corner(p0 + 4 * t.first[w]);
-    const __m256d c2 = corner(p0 + 4 * t.second[w]);
-    const __m256d c3 = corner(p0 + 4 * t.top);
+    const __m256d c1 = corner(p0 + 4 * ptrdiff_t(t.first[w]));
+    const __m256d c2 = corner(p0 + 4 * ptrdiff_t(t.second[w]));
+    const __m256d c3 = corner(p0 + top);
     const __m256d w1 = _mm256_set1_pd(f[t.weight[w][0]][j]);
     const __m256d w2 = _mm256_set1_pd(f[t.weight[w][1]][j]);
     const __m256d w3 = _mm256_set1_pd(f[t.weight[w][2]][j]);
     __m256d v = _mm256_add_pd(c0, _mm256_mul_pd(w1, _mm256_sub_pd(c1, c0)));
     v = _mm256_add_pd(v, _mm256_mul_pd(w2, _mm256_sub_pd(c2, c1)));
     v = _mm256_add_pd(v, _mm256_mul_pd(w3, _mm256_sub_pd(c3, c2)));
-    storeTriple(out + 3 * j, _mm256_div_pd(v, scale));
+    storeTriple(out + 3 * j, _mm256_div_pd(v, scale), j == kLanes - 1);
   }
 }
 
