@@ -19,6 +19,15 @@ double clamp01(double x) {
   return x < 0.0 ? 0.0 : x;
 }
 
+// mulRgbMatVect, visible to the compiler so that it is inlined in the
+// per-point loops; the same operations in the same order.
+inline void multiply(const double (&m)[9], double r, double g, double b, double& outR,
+                     double& outG, double& outB) {
+  outR = m[0] * r + m[1] * g + m[2] * b;
+  outG = m[3] * r + m[4] * g + m[5] * b;
+  outB = m[6] * r + m[7] * g + m[8] * b;
+}
+
 // A camera log pixel split into luma, the two chroma axes, the chroma
 // magnitude and the value V that drives the luma-dependent chroma curve.
 struct LookPixel {
@@ -31,7 +40,7 @@ struct LookPixel {
 
 LookPixel decompose(double r, double g, double b) {
   LookPixel p{};
-  mulRgbMatVect(Vorn2VideoLutInterface::sYccMatrix, r, g, b, p.y, p.cb, p.cr);
+  multiply(Vorn2VideoLutInterface::sYccMatrix, r, g, b, p.y, p.cb, p.cr);
   p.cmag = std::sqrt(p.cr * p.cr + p.cb * p.cb);
   const double* w = Vorn2VideoLutInterface::sValueWeight;
   p.v = w[0] * r + w[1] * g + w[2] * b;
@@ -41,14 +50,14 @@ LookPixel decompose(double r, double g, double b) {
 // Luma and shaped chroma back to RGB, each channel clamped to [0, 1]. The zero
 // coefficients are multiplied too, so a NaN chroma reaches every channel.
 void recombine(double y, double cb, double cr, double& r, double& g, double& b) {
-  mulRgbMatVect(Vorn2VideoLutInterface::sRgbMatrix, y, cb, cr, r, g, b);
+  multiply(Vorn2VideoLutInterface::sRgbMatrix, y, cb, cr, r, g, b);
   r = clamp01(r);
   g = clamp01(g);
   b = clamp01(b);
 }
 
 void convertGamut(const double (&m)[9], double& r, double& g, double& b) {
-  mulRgbMatVect(m, r, g, b, r, g, b);
+  multiply(m, r, g, b, r, g, b);
   r = clamp01(r);
   g = clamp01(g);
   b = clamp01(b);
