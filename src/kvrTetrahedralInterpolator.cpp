@@ -35,12 +35,6 @@ void TetrahedralInterpolator::interpolate(double r, double g, double b, double* 
   }
 }
 
-void TetrahedralInterpolator::interpolateAt(double r, double g, double b, double* out) const {
-  // The batch reader keeps no state and gives interpolate() bit for bit.
-  const double in[3] = {r, g, b};
-  batch(in, out, 1, 1.0);
-}
-
 void TetrahedralInterpolator::walk(Index first, Index second, double w1, double w2, double w3,
                                    double* out) const {
   addDeltaRGB(first, k000, w1, out[0], out[1], out[2]);
@@ -106,6 +100,31 @@ inline int cellOf(double t, int size, int lastCell, double& frac) {
 }
 
 }  // namespace
+
+void TetrahedralInterpolator::interpolateAt(double r, double g, double b, double* out) const {
+  // One point of the batch loop below, without its per-call tables.
+  const int lastCell = size_ > 2 ? size_ - 2 : 0;
+  double f[3];
+  const int cellR = cellOf(r, size_, lastCell, f[0]);
+  const int cellG = cellOf(g, size_, lastCell, f[1]);
+  const int cellB = cellOf(b, size_, lastCell, f[2]);
+  const int bits = (f[0] > f[1]) * kRgtG | (f[1] > f[2]) * kGgtB | (f[0] >= f[2]) * kRgeB |
+                   (f[2] >= f[0]) * kBgeR | (f[1] >= f[2]) * kGgeB;
+  const Tetrahedron& t = kTetrahedra[tetrahedronOf(bits)];
+  int corner[8];
+  cornersOf(cellR, cellG, cellB, corner);
+  const int p0 = corner[k000], p1 = corner[t.first], p2 = corner[t.second], p3 = corner[k111];
+  const double w1 = f[t.weight[0]], w2 = f[t.weight[1]], w3 = f[t.weight[2]];
+  double sum[3] = {double(red_[p0]), double(green_[p0]), double(blue_[p0])};
+  const unsigned short* channel[3] = {red_, green_, blue_};
+  for (int c = 0; c < 3; ++c) {
+    const unsigned short* v = channel[c];
+    sum[c] += w1 * (v[p1] - v[p0]);
+    sum[c] += w2 * (v[p2] - v[p1]);
+    sum[c] += w3 * (v[p3] - v[p2]);
+    out[c] = sum[c];
+  }
+}
 
 template <class Sample>
 void TetrahedralInterpolator::batch(const Sample* in, Sample* out, size_t count,

@@ -9,6 +9,7 @@
 #include "kvrLut3D.h"
 #include "kvrTestTables.h"
 #include "kvrTetrahedralInterpolator.h"
+#include "kvrTricubicInterpolator.h"
 
 using namespace Kalvora;
 using KalvoraTest::makeTable;
@@ -210,5 +211,25 @@ TEST(Lut3DBatchTest, BatchEntryPointEqualsThePortableReaderBitForBit) {
         ADD_FAILURE() << "float value " << i << ": portable " << expectedFloat[i] << ", batch "
                       << outFloat[i];
       }
+  }
+}
+
+// Lut3D's per-pixel path keeps no cell cache (so threads may share it); it
+// must still give what the caching interpolators give, cell changes and all.
+TEST(Lut3DBatchTest, StatelessPerPixelPathEqualsTheCachingInterpolators) {
+  const auto table = makeNoiseTable(9, kLutPlanar, 17);
+  for (bool tricubic : {false, true}) {
+    SCOPED_TRACE(tricubic ? "tricubic" : "tetrahedral");
+    const Lut3D lut(9, table.data(), kLutPlanar, 65535, tricubic);
+    TetrahedralInterpolator tetrahedral(table.data(), 9, kLutPlanar);
+    TricubicInterpolator smooth(table.data(), 9, kLutPlanar);
+    Interpolator3d& caching = tricubic ? static_cast<Interpolator3d&>(smooth) : tetrahedral;
+    const auto in = makeTriples(9, tricubic ? 300 : 3000);
+    std::vector<double> expected(in.size());
+    for (size_t i = 0; i < in.size(); i += 3) {
+      caching.interpolate(in[i], in[i + 1], in[i + 2], &expected[i]);
+      for (int c = 0; c < 3; ++c) expected[i + c] /= 65535;
+    }
+    expectBitIdentical(expected, perPixel(lut, in), in);
   }
 }
