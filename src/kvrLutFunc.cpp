@@ -1,6 +1,5 @@
 #include "kvrLutFunc.h"
 
-#include <algorithm>
 #include <cmath>
 
 #include "kvrVectorMath.h"
@@ -113,40 +112,49 @@ void LutFunc3D::transformBlock(const double* r, const double* g, const double* b
 namespace {
 
 // Points per call of transformBlock() when a grid is sampled: long enough
-// for the vectorised maths, short enough for the working arrays to stay in
-// the first-level cache.
-constexpr size_t kBlock = 128;
+// for the vectorised maths to run whole vectors, short enough for the
+// working arrays to stay in the first-level cache.
+constexpr int kBlock = 256;
 
 // Visits the grid of `size` points per axis in memory order, positions
-// accumulated by repeated addition of the step, evaluating f in blocks along
-// the blue axis. visit(k, ri, gi, bi, rgb) receives the grid index k, the
-// grid coordinates and the three outputs.
+// accumulated by repeated addition of the step, evaluating f in blocks of
+// consecutive points (rows of the blue axis run on into the next row).
+// visit(k, ri, gi, bi, rgb) receives the grid index k, the grid coordinates
+// and the three outputs.
 template <class Visit>
 void forEachGridPoint(const LutFunc3D& f, int size, Visit&& visit) {
   const double step = 1.0 / (size - 1);
   double in[3][kBlock];
   double out[3][kBlock];
-  long k = 0;
+  int at[3][kBlock];
+  int count = 0;
+  long k = 0;  // grid index of the block's first point
+  auto flush = [&] {
+    f.transformBlock(in[0], in[1], in[2], out[0], out[1], out[2], count);
+    for (int i = 0; i < count; ++i) {
+      const double rgb[3] = {out[0][i], out[1][i], out[2][i]};
+      visit(k + i, at[0][i], at[1][i], at[2][i], rgb);
+    }
+    k += count;
+    count = 0;
+  };
   double r = 0.0;
   for (int ri = 0; ri < size; ++ri, r += step) {
     double g = 0.0;
     for (int gi = 0; gi < size; ++gi, g += step) {
       double b = 0.0;
-      for (int first = 0; first < size; first += static_cast<int>(kBlock)) {
-        const int count = std::min(size - first, static_cast<int>(kBlock));
-        for (int i = 0; i < count; ++i, b += step) {
-          in[0][i] = r;
-          in[1][i] = g;
-          in[2][i] = b;
-        }
-        f.transformBlock(in[0], in[1], in[2], out[0], out[1], out[2], count);
-        for (int i = 0; i < count; ++i, ++k) {
-          const double rgb[3] = {out[0][i], out[1][i], out[2][i]};
-          visit(k, ri, gi, first + i, rgb);
-        }
+      for (int bi = 0; bi < size; ++bi, b += step) {
+        in[0][count] = r;
+        in[1][count] = g;
+        in[2][count] = b;
+        at[0][count] = ri;
+        at[1][count] = gi;
+        at[2][count] = bi;
+        if (++count == kBlock) flush();
       }
     }
   }
+  if (count > 0) flush();
 }
 
 }  // namespace
