@@ -42,9 +42,10 @@ struct Lut3D::SimdTable {
     table.top = offset(Interpolator3d::k111);
     for (int bits = 0; bits < 32; ++bits) {
       const TetrahedralInterpolator::Walk walk = TetrahedralInterpolator::walkOf(bits);
-      table.first[bits] = offset(walk.first);
-      table.second[bits] = offset(walk.second);
-      for (int s = 0; s < 3; ++s) table.weight[bits][s] = static_cast<uint8_t>(walk.weight[s]);
+      ptrdiff_t* step = table.step[bits];
+      step[0] = 4 * ptrdiff_t(offset(walk.first));
+      step[1] = 4 * ptrdiff_t(offset(walk.second));
+      for (int s = 0; s < 3; ++s) step[2 + s] = 4 * walk.weight[s];
     }
   }
 };

@@ -81,10 +81,10 @@ void interpolateFour(const PackedTetrahedralTable& t, const Sample* in, Sample* 
                     _mm_mullo_epi32(cell[1], _mm_set1_epi32(t.rowStride))),
       cell[2]);
 
-  alignas(32) double f[3][kLanes];
+  alignas(32) double f[3 * kLanes];  // channel by channel
   alignas(16) int32_t walk[kLanes];
   alignas(16) int32_t sample[kLanes];
-  for (int c = 0; c < 3; ++c) _mm256_store_pd(f[c], fraction[c]);
+  for (int c = 0; c < 3; ++c) _mm256_store_pd(f + c * kLanes, fraction[c]);
   _mm_store_si128(reinterpret_cast<__m128i*>(walk), _mm256_cvttpd_epi32(bits));
   _mm_store_si128(reinterpret_cast<__m128i*>(sample), base);
   const __m256d scale = _mm256_set1_pd(t.scale);
@@ -92,15 +92,15 @@ void interpolateFour(const PackedTetrahedralTable& t, const Sample* in, Sample* 
   const float* const codes = t.codes.data();
   const ptrdiff_t top = 4 * ptrdiff_t(t.top);
   for (size_t j = 0; j < kLanes; ++j) {
-    const int w = walk[j];
+    const ptrdiff_t* step = t.step[walk[j]];
     const float* p0 = codes + 4 * ptrdiff_t(sample[j]);
     const __m256d c0 = corner(p0);
-    const __m256d c1 = corner(p0 + 4 * ptrdiff_t(t.first[w]));
-    const __m256d c2 = corner(p0 + 4 * ptrdiff_t(t.second[w]));
+    const __m256d c1 = corner(p0 + step[0]);
+    const __m256d c2 = corner(p0 + step[1]);
     const __m256d c3 = corner(p0 + top);
-    const __m256d w1 = _mm256_set1_pd(f[t.weight[w][0]][j]);
-    const __m256d w2 = _mm256_set1_pd(f[t.weight[w][1]][j]);
-    const __m256d w3 = _mm256_set1_pd(f[t.weight[w][2]][j]);
+    const __m256d w1 = _mm256_set1_pd(f[step[2] + j]);
+    const __m256d w2 = _mm256_set1_pd(f[step[3] + j]);
+    const __m256d w3 = _mm256_set1_pd(f[step[4] + j]);
     __m256d v = _mm256_add_pd(c0, _mm256_mul_pd(w1, _mm256_sub_pd(c1, c0)));
     v = _mm256_add_pd(v, _mm256_mul_pd(w2, _mm256_sub_pd(c2, c1)));
     v = _mm256_add_pd(v, _mm256_mul_pd(w3, _mm256_sub_pd(c3, c2)));

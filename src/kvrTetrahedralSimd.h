@@ -10,22 +10,22 @@ namespace Kalvora {
 
 // A 3-D table of n^3 samples repacked as four codes per sample (red, green,
 // blue, 0) held exactly as floats, red slowest and blue fastest, so that one
-// 128-bit load reads the three channels of a corner; with the walks of the tetrahedra in
-// sample offsets. Built from a table by TetrahedralInterpolator's layout
-// rules; the kernels read nothing else.
+// 128-bit load reads the three channels of a corner; with the walks through
+// the tetrahedra. Built by Lut3D from a table in either layout; the kernels
+// read nothing else.
 struct PackedTetrahedralTable {
   std::vector<float> codes;  // 4 * n^3
   int size = 0;
   int lastCell = 0;
   int rowStride = 0;    // samples between neighbours along green
   int planeStride = 0;  // samples between neighbours along red
-  int top = 0;          // offset of the cell's highest corner
-  // For each of the 32 combinations of the fraction comparisons: the two
-  // inner corners of the walk (sample offsets) and which fraction (0 red,
-  // 1 green, 2 blue) weighs each step.
-  int first[32] = {};
-  int second[32] = {};
-  uint8_t weight[32][3] = {};
+  int top = 0;          // offset of the cell's highest corner, in samples
+  // For each of the 32 combinations of the fraction comparisons
+  // (TetrahedralInterpolator::walkOf): the walk's two inner corners as
+  // offsets in floats from the lowest corner (4 per sample), then for each
+  // of the three steps the index of its fraction in a block of four pixels'
+  // fractions stored channel by channel (4 * channel).
+  ptrdiff_t step[32][5] = {};
   double scale = 1.0;  // results are divided by it
 };
 
