@@ -14,7 +14,7 @@ namespace Kalvora {
 namespace {
 
 // Min with 1, then negative values become 0; NaN passes.
-double clamp01(double x) {
+inline double clamp01(double x) {
   if (x > 1.0) x = 1.0;
   return x < 0.0 ? 0.0 : x;
 }
@@ -38,7 +38,7 @@ struct LookPixel {
   double v;
 };
 
-LookPixel decompose(double r, double g, double b) {
+inline LookPixel decompose(double r, double g, double b) {
   LookPixel p{};
   multiply(Vorn2VideoLutInterface::sYccMatrix, r, g, b, p.y, p.cb, p.cr);
   p.cmag = std::sqrt(p.cr * p.cr + p.cb * p.cb);
@@ -49,14 +49,14 @@ LookPixel decompose(double r, double g, double b) {
 
 // Luma and shaped chroma back to RGB, each channel clamped to [0, 1]. The zero
 // coefficients are multiplied too, so a NaN chroma reaches every channel.
-void recombine(double y, double cb, double cr, double& r, double& g, double& b) {
+inline void recombine(double y, double cb, double cr, double& r, double& g, double& b) {
   multiply(Vorn2VideoLutInterface::sRgbMatrix, y, cb, cr, r, g, b);
   r = clamp01(r);
   g = clamp01(g);
   b = clamp01(b);
 }
 
-void convertGamut(const double (&m)[9], double& r, double& g, double& b) {
+inline void convertGamut(const double (&m)[9], double& r, double& g, double& b) {
   multiply(m, r, g, b, r, g, b);
   r = clamp01(r);
   g = clamp01(g);
@@ -414,7 +414,7 @@ void Vorn2VideoLut::updatePeakWhiteConstants() {
   hlgExponent_ = (1.0 - gamma) / gamma;
 }
 
-double Vorn2VideoLut::limitPq(double x) const {
+inline double Vorn2VideoLut::limitPq(double x) const {
   if (x < pqBlack_) return pqBlack_;
   return x > pqPeak_ ? pqPeak_ : x;
 }
