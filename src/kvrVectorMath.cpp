@@ -24,6 +24,8 @@ struct Sse2 {
   static Vector broadcast(double x) { return _mm_set1_pd(x); }
   static Vector pow(Vector x, Vector y) { return Sleef_powd2_u10(x, y); }
   static Vector log(Vector x) { return Sleef_logd2_u10(x); }
+  static Vector exp(Vector x) { return Sleef_expd2_u10(x); }
+  static Vector mul(Vector a, Vector b) { return _mm_mul_pd(a, b); }
   static Vector atan2(Vector y, Vector x) { return Sleef_atan2d2_u10(y, x); }
   static Sleef___m128d_2 sinCos(Vector x) { return Sleef_sincosd2_u10(x); }
 };
@@ -43,6 +45,8 @@ struct Sse2 {
   static Vector broadcast(double x) { return {x}; }
   static Vector pow(Vector x, Vector y) { return {std::pow(x.v, y.v)}; }
   static Vector log(Vector x) { return {std::log(x.v)}; }
+  static Vector exp(Vector x) { return {std::exp(x.v)}; }
+  static Vector mul(Vector a, Vector b) { return {a.v * b.v}; }
   static Vector atan2(Vector y, Vector x) { return {std::atan2(y.v, x.v)}; }
   static Pair sinCos(Vector x) { return {{std::sin(x.v)}, {std::cos(x.v)}}; }
 };
@@ -76,6 +80,10 @@ void vecPow(const double* x, double y, double* out, size_t n) {
 
 void vecPow(const double* x, const double* y, double* out, size_t n) {
   kernels().pow(x, y, out, n);
+}
+
+void vecPowFromLog(const double* x, double y, double* out, size_t n) {
+  kernels().powFromLog(x, y, out, n);
 }
 
 void vecLog(const double* x, double* out, size_t n) { kernels().log(x, out, n); }

@@ -19,6 +19,8 @@ struct Avx2 {
   static Vector broadcast(double x) { return _mm256_set1_pd(x); }
   static Vector pow(Vector x, Vector y) { return Sleef_powd4_u10avx2(x, y); }
   static Vector log(Vector x) { return Sleef_logd4_u10avx2(x); }
+  static Vector exp(Vector x) { return Sleef_expd4_u10avx2(x); }
+  static Vector mul(Vector a, Vector b) { return _mm256_mul_pd(a, b); }
   static Vector atan2(Vector y, Vector x) { return Sleef_atan2d4_u10avx2(y, x); }
   static Sleef___m256d_2 sinCos(Vector x) { return Sleef_sincosd4_u10avx2(x); }
 };

@@ -19,6 +19,8 @@ struct Avx512 {
   static Vector broadcast(double x) { return _mm512_set1_pd(x); }
   static Vector pow(Vector x, Vector y) { return Sleef_powd8_u10avx512f(x, y); }
   static Vector log(Vector x) { return Sleef_logd8_u10avx512f(x); }
+  static Vector exp(Vector x) { return Sleef_expd8_u10avx512f(x); }
+  static Vector mul(Vector a, Vector b) { return _mm512_mul_pd(a, b); }
   static Vector atan2(Vector y, Vector x) { return Sleef_atan2d8_u10avx512f(y, x); }
   static Sleef___m512d_2 sinCos(Vector x) { return Sleef_sincosd8_u10avx512f(x); }
 };

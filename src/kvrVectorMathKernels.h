@@ -16,6 +16,7 @@ namespace VectorKernels {
 struct Table {
   void (*powScalarExponent)(const double* x, double y, double* out, size_t n);
   void (*pow)(const double* x, const double* y, double* out, size_t n);
+  void (*powFromLog)(const double* x, double y, double* out, size_t n);
   void (*log)(const double* x, double* out, size_t n);
   void (*atan2)(const double* y, const double* x, double* out, size_t n);
   void (*sinCos)(const double* x, double* sinOut, double* cosOut, size_t n);
@@ -62,6 +63,12 @@ struct Loops {
     const V exponent = Traits::broadcast(y);
     unary(x, out, n, [exponent](V v) { return Traits::pow(v, exponent); });
   }
+  // exp(y log x); y == 0 goes through pow, for pow(0, 0) = pow(inf, 0) = 1.
+  static void powFromLog(const double* x, double y, double* out, size_t n) {
+    if (y == 0.0) return powScalarExponent(x, y, out, n);
+    const V exponent = Traits::broadcast(y);
+    unary(x, out, n, [exponent](V v) { return Traits::exp(Traits::mul(exponent, Traits::log(v))); });
+  }
   static void pow(const double* x, const double* y, double* out, size_t n) {
     binary(x, y, out, n, [](V a, V b) { return Traits::pow(a, b); });
   }
@@ -86,7 +93,8 @@ struct Loops {
   }
 
   static const Table* table() {
-    static const Table kTable = {powScalarExponent, pow, log, atan2, sinCos, Traits::kName};
+    static const Table kTable = {powScalarExponent, pow, powFromLog, log, atan2, sinCos,
+                                 Traits::kName};
     return &kTable;
   }
 };

@@ -58,7 +58,7 @@ void VideoCurve::transformArray(const double* in, double* out, size_t n) const {
       v = 1.0;
     out[i] = v;
   }
-  if (power_ != 1.0) vecPow(out, power_, out, n);
+  if (power_ != 1.0) vecPowFromLog(out, power_, out, n);
   if (!pedestalActive_) return;
   for (size_t i = 0; i < n; ++i) {
     const double v = spline_.transform(out[i]);

@@ -309,7 +309,7 @@ void Vorn2VideoLut::pqToHlgBlock(double* r, double* g, double* b, size_t n) cons
   }
   double k[kVecChunk];
   for (size_t i = 0; i < n; ++i) k[i] = 0.2627 * r[i] + 0.678 * g[i] + 0.0593 * b[i];
-  vecPow(k, hlgExponent_, k, n);
+  vecPowFromLog(k, hlgExponent_, k, n);
   double logArgument[kVecChunk];
   for (double* x : channels) {
     for (size_t i = 0; i < n; ++i) {
