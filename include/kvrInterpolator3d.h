@@ -10,8 +10,9 @@ namespace Kalvora {
 
 // Reads a cube of n x n x n samples with three channels of 16-bit codes, red
 // slowest and blue fastest, in place (the table is borrowed, never copied).
-// Results are in code units. Evaluation updates the cell cache, so one
-// interpolator must not be used from two threads at once.
+// Results are in code units. interpolate() updates the cell cache, so one
+// interpolator must not run it from two threads at once; interpolateAt()
+// gives the same results without touching the cache, from any thread.
 class Interpolator3d {
 public:
   // Corners of a cell, numbered 4 * dr + 2 * dg + db for the offsets along
@@ -24,6 +25,8 @@ public:
 
   // out[0..2] receive red, green and blue in code units.
   virtual void interpolate(double r, double g, double b, double* out) = 0;
+  // The same, bit for bit, keeping no state.
+  virtual void interpolateAt(double r, double g, double b, double* out) const = 0;
 
   // Cell index along one axis for the normalised position t, and the
   // position's fraction within that cell. Positions outside 0 ... 1 use the
@@ -33,6 +36,8 @@ public:
   // Makes (r, g, b) the current cell; the corner indices are recomputed only
   // when the cell changes.
   void setOrigin(int r, int g, int b);
+  // The sample indices of the corners of cell (r, g, b), numbered by Index.
+  void cornersOf(int r, int g, int b, int (&corner)[8]) const;
   // Adds w * (corner `to` - corner `from`) to each channel accumulator.
   void addDeltaRGB(Index to, Index from, double w, double& r, double& g, double& b) const;
 

@@ -11,8 +11,10 @@ public:
   PQ2L();
   // PQ signal to linear light (the EOTF); odd-symmetric for negative input.
   double transform(double e) const override;
+  void transformArray(const double* in, double* out, size_t n) const override;
   // Linear light to PQ signal; odd-symmetric for negative input.
   double inverse(double l) const override;
+  void inverseArray(const double* in, double* out, size_t n) const override;
 
 private:
   double m1_;

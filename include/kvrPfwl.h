@@ -15,8 +15,10 @@ public:
   // ((x + offset) / (1 + offset))^gamma above the break point, otherwise
   // x / linearDivisor.
   double transform(double x) const override;
+  void transformArray(const double* in, double* out, size_t n) const override;
   void show(int) const override {}
   double inverse(double y) const override;
+  void inverseArray(const double* in, double* out, size_t n) const override;
 
   double getGamma() const { return gamma_; }
   double getOffset() const { return offset_; }

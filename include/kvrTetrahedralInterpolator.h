@@ -14,6 +14,19 @@ public:
   TetrahedralInterpolator(const unsigned short* table, int size, LutOrder order);
 
   void interpolate(double r, double g, double b, double* out) override;
+  void interpolateAt(double r, double g, double b, double* out) const override;
+
+  // The walk through the tetrahedron that holds a point: its two inner
+  // corners and which fraction (0 red, 1 green, 2 blue) weighs each of the
+  // three steps. `bits` holds the comparisons of the fractions (fr, fg, fb)
+  // that decide it: 1 for fr > fg, 2 for fg > fb, 4 for fr >= fb, 8 for
+  // fb >= fr, 16 for fg >= fb. Every combination (0 ... 31) has a walk, so
+  // NaN fractions, for which every comparison is false, have one too.
+  struct Walk {
+    Index first, second;
+    int weight[3];
+  };
+  static Walk walkOf(int bits);
 
   // Interpolates `count` interleaved RGB triples, in[3k ... 3k + 2] to
   // out[3k ... 3k + 2], dividing each result by `scale`. Every output is bit

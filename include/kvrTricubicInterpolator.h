@@ -27,6 +27,7 @@ public:
   TricubicInterpolator(const unsigned short* table, int size, LutOrder order);
 
   void interpolate(double r, double g, double b, double* out) override;
+  void interpolateAt(double r, double g, double b, double* out) const override;
 
   // One channel in the current cell at the fractions (fr, fg, fb): f is the
   // channel's base in the source table, the rest its bases in the derivative
@@ -51,6 +52,14 @@ private:
     int column;
     double weight;
   };
+
+  // The channel interpolation in the cell with the given corner indices.
+  double interpolateCell(const int (&corner)[8], double fr, double fg, double fb,
+                         const unsigned short* f, const int32_t* dR, const int32_t* dG,
+                         const int32_t* dB, const int32_t* dRG, const int32_t* dRB,
+                         const int32_t* dGB, const int32_t* dRGB) const;
+  void interpolateInCell(const int (&corner)[8], double fr, double fg, double fb,
+                         double* out) const;
 
   // getCoeffStacked() over the non-zero entries only. Leaving out the zero
   // products does not change a sum of finite values by a single bit (a sum

@@ -34,6 +34,11 @@ public:
   // kIllegalValue unless the diffuse white is 100 or 200.
   void transform(double r, double g, double b, double& outR, double& outG,
                  double& outB) const override;
+  // The same over arrays, the maths (pow, log, atan2, sine and cosine)
+  // vectorised: every output within 1e-12 of transform(). Throws like
+  // transform() when any point would.
+  void transformBlock(const double* r, const double* g, const double* b, double* outR,
+                      double* outG, double* outB, size_t n) const override;
 
   void setHueSaturation(HueCurve::Hue hue, double value) override;
   void setVideoSaturation(double value) override;
@@ -69,6 +74,16 @@ private:
   // Chroma of the HDR path after the blue highlight compression.
   void compressHdrChroma(double cb, double cr, double cmag, double v, double& outCb,
                          double& outCr) const;
+  // Its second half: the compressed magnitude m at the hue with the given
+  // cosine and sine, rotated, desaturated and rotated back.
+  void rotateAndDesaturate(double m, double cosHue, double sinHue, double& outCb,
+                           double& outCr) const;
+  // Up to kVecChunk points of transformBlock().
+  void sdrBlock(const double* r, const double* g, const double* b, double* outR, double* outG,
+                double* outB, size_t n) const;
+  void hdrBlock(const double* r, const double* g, const double* b, double* outR, double* outG,
+                double* outB, size_t n) const;
+  void pqToHlgBlock(double* r, double* g, double* b, size_t n) const;
   // The constants of the HDR paths that depend only on the diffuse white or
   // only on the peak white, computed when those change instead of per sample.
   void updateBlueRotation();

@@ -45,38 +45,47 @@ bool isPerChannel(const LutFunc3D* stage) { return typeid(*stage) == typeid(LutA
 
 // A chain whose leading per-channel stages are looked up for the inputs the
 // sampler uses: the positions of a grid of `points` per axis, accumulated
-// exactly as the sampler accumulates them. Any other input is evaluated
-// directly, so the function equals the chain for every input.
+// exactly as the sampler accumulates them. The sampler evaluates in blocks,
+// so the looked-up values are those of the stages' array forms, and any
+// other input goes through the array forms as well; transform() evaluates
+// every stage directly. Either way the function equals the chain.
 class AxisCachedChain : public LutFunc3D {
 public:
   AxisCachedChain(const std::vector<const LutFunc3D*>& stages, size_t perChannel, int points)
-      : rest_(stages.begin() + perChannel, stages.end()), last_(points - 1) {
+      : stages_(stages), rest_(stages.begin() + perChannel, stages.end()), last_(points - 1) {
     for (size_t i = 0; i < perChannel; ++i)
       prefix_.push_back(static_cast<const LutAdapter*>(stages[i]));
     const double step = 1.0 / (points - 1);
     double x = 0.0;
-    for (int i = 0; i < points; ++i, x += step) {
-      positions_.push_back(x);
-      for (int c = 0; c < 3; ++c) values_[c].push_back(evaluatePrefix(c, x));
+    for (int i = 0; i < points; ++i, x += step) positions_.push_back(x);
+    for (int c = 0; c < 3; ++c) {
+      values_[c] = positions_;
+      evaluatePrefix(c, values_[c].data(), values_[c].size());
     }
   }
 
   void transform(double r, double g, double b, double& outR, double& outG,
                  double& outB) const override {
-    r = lookUp(0, r);
-    g = lookUp(1, g);
-    b = lookUp(2, b);
-    for (const LutFunc3D* stage : rest_) stage->transform(r, g, b, r, g, b);
+    for (const LutFunc3D* stage : stages_) stage->transform(r, g, b, r, g, b);
     outR = r;
     outG = g;
     outB = b;
   }
+  void transformBlock(const double* r, const double* g, const double* b, double* outR,
+                      double* outG, double* outB, size_t n) const override {
+    const double* in[3] = {r, g, b};
+    double* out[3] = {outR, outG, outB};
+    for (int c = 0; c < 3; ++c)
+      for (size_t i = 0; i < n; ++i) out[c][i] = lookUp(c, in[c][i]);
+    for (const LutFunc3D* stage : rest_)
+      stage->transformBlock(outR, outG, outB, outR, outG, outB, n);
+  }
   void show(int) const override {}
 
 private:
-  double evaluatePrefix(int channel, double x) const {
-    for (const LutAdapter* stage : prefix_) x = stage->getColorChannel(channel).transform(x);
-    return x;
+  // The prefix's array forms on x[0 ... n - 1], in place.
+  void evaluatePrefix(int channel, double* x, size_t n) const {
+    for (const LutAdapter* stage : prefix_) stage->getColorChannel(channel).transformArray(x, x, n);
   }
 
   double lookUp(int channel, double x) const {
@@ -86,9 +95,11 @@ private:
       const int i = static_cast<int>(x * last_ + 0.5);
       if (std::memcmp(&positions_[i], &x, sizeof x) == 0) return values_[channel][i];
     }
-    return evaluatePrefix(channel, x);
+    evaluatePrefix(channel, &x, 1);
+    return x;
   }
 
+  std::vector<const LutFunc3D*> stages_;
   std::vector<const LutAdapter*> prefix_;
   std::vector<const LutFunc3D*> rest_;
   int last_;

@@ -42,6 +42,10 @@ void Interpolator3d::setOrigin(int r, int g, int b) {
   origin_[0] = r;
   origin_[1] = g;
   origin_[2] = b;
+  cornersOf(r, g, b, corner_);
+}
+
+void Interpolator3d::cornersOf(int r, int g, int b, int (&corner)[8]) const {
   // With a single point per axis all corners coincide.
   const bool hasCells = size_ > 1;
   const int stepR = hasCells ? planeStride_ : 0;
@@ -49,7 +53,7 @@ void Interpolator3d::setOrigin(int r, int g, int b) {
   const int stepB = hasCells ? sampleStride_ : 0;
   const int base = r * planeStride_ + g * rowStride_ + b * sampleStride_;
   for (int k = 0; k < 8; ++k)
-    corner_[k] = base + (k >> 2) * stepR + ((k >> 1) & 1) * stepG + (k & 1) * stepB;
+    corner[k] = base + (k >> 2) * stepR + ((k >> 1) & 1) * stepG + (k & 1) * stepB;
 }
 
 void Interpolator3d::addDeltaRGB(Index to, Index from, double w, double& r, double& g,

@@ -1,5 +1,6 @@
 #include "kvrLutComposite.h"
 
+#include <algorithm>
 #include <cstddef>
 
 #include "kvrError.h"
@@ -20,6 +21,19 @@ void applyStages(const LutFunc3D* const* stages, size_t count, double r, double 
   outB = b;
 }
 
+void applyStageBlocks(const LutFunc3D* const* stages, size_t count, const double* r,
+                      const double* g, const double* b, double* outR, double* outG, double* outB,
+                      size_t n) {
+  if (count == 0) {
+    if (outR != r) std::copy(r, r + n, outR);
+    if (outG != g) std::copy(g, g + n, outG);
+    if (outB != b) std::copy(b, b + n, outB);
+    return;
+  }
+  stages[0]->transformBlock(r, g, b, outR, outG, outB, n);
+  for (size_t i = 1; i < count; ++i) stages[i]->transformBlock(outR, outG, outB, outR, outG, outB, n);
+}
+
 }  // namespace
 
 void LutComposite3D::addTransformation(const LutFunc3D& stage) { stages_.push_back(&stage); }
@@ -27,6 +41,11 @@ void LutComposite3D::addTransformation(const LutFunc3D& stage) { stages_.push_ba
 void LutComposite3D::transform(double r, double g, double b, double& outR, double& outG,
                                double& outB) const {
   applyStages(stages_.data(), stages_.size(), r, g, b, outR, outG, outB);
+}
+
+void LutComposite3D::transformBlock(const double* r, const double* g, const double* b,
+                                    double* outR, double* outG, double* outB, size_t n) const {
+  applyStageBlocks(stages_.data(), stages_.size(), r, g, b, outR, outG, outB, n);
 }
 
 LutComposite3DSmall::LutComposite3DSmall() : count_(0), stage_{} {}
@@ -46,6 +65,12 @@ void LutComposite3DSmall::reset() {
 void LutComposite3DSmall::transform(double r, double g, double b, double& outR, double& outG,
                                     double& outB) const {
   applyStages(stage_, static_cast<size_t>(count_), r, g, b, outR, outG, outB);
+}
+
+void LutComposite3DSmall::transformBlock(const double* r, const double* g, const double* b,
+                                         double* outR, double* outG, double* outB,
+                                         size_t n) const {
+  applyStageBlocks(stage_, static_cast<size_t>(count_), r, g, b, outR, outG, outB, n);
 }
 
 }  // namespace Kalvora

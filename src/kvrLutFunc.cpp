@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+#include "kvrVectorMath.h"
+
 #define KVR_SOURCE "src/kvrLutFunc"
 
 namespace Kalvora {
@@ -12,6 +14,14 @@ const LutFuncRgb LutFuncRgb::sUnity;
 const LutFunc3D LutFunc3D::sUnity;
 
 // ---- LutFunc ---------------------------------------------------------------
+
+void LutFunc::transformArray(const double* in, double* out, size_t n) const {
+  for (size_t i = 0; i < n; ++i) out[i] = transform(in[i]);
+}
+
+void LutFuncInv::inverseArray(const double* in, double* out, size_t n) const {
+  for (size_t i = 0; i < n; ++i) out[i] = inverse(in[i]);
+}
 
 void LutFunc::getTable(int size, double* table) const {
   const double step = 1.0 / (size - 1);
@@ -35,6 +45,10 @@ void LutFunc::getTableForShiftedValues(int size, unsigned short* table, int maxC
 }
 
 double InverseLutFunc::transform(double x) const { return func_->inverse(x); }
+
+void InverseLutFunc::transformArray(const double* in, double* out, size_t n) const {
+  func_->inverseArray(in, out, n);
+}
 
 // ---- LutFuncRgb ------------------------------------------------------------
 
@@ -90,28 +104,65 @@ void LutFunc3D::transform(double r, double g, double b, double& outR, double& ou
   outB = b;
 }
 
+void LutFunc3D::transformBlock(const double* r, const double* g, const double* b, double* outR,
+                               double* outG, double* outB, size_t n) const {
+  for (size_t i = 0; i < n; ++i) transform(r[i], g[i], b[i], outR[i], outG[i], outB[i]);
+}
+
+namespace {
+
+// Points per call of transformBlock() when a grid is sampled: long enough
+// for the vectorised maths to run whole vectors, short enough for the
+// working arrays to stay in the first-level cache.
+constexpr int kBlock = 256;
+
 // Visits the grid of `size` points per axis in memory order, positions
-// accumulated by repeated addition of the step.
+// accumulated by repeated addition of the step, evaluating f in blocks of
+// consecutive points (rows of the blue axis run on into the next row).
+// visit(k, ri, gi, bi, rgb) receives the grid index k, the grid coordinates
+// and the three outputs.
 template <class Visit>
-static void forEachGridPoint(int size, Visit&& visit) {
+void forEachGridPoint(const LutFunc3D& f, int size, Visit&& visit) {
   const double step = 1.0 / (size - 1);
-  long k = 0;
+  double in[3][kBlock];
+  double out[3][kBlock];
+  int at[3][kBlock];
+  int count = 0;
+  long k = 0;  // grid index of the block's first point
+  auto flush = [&] {
+    f.transformBlock(in[0], in[1], in[2], out[0], out[1], out[2], count);
+    for (int i = 0; i < count; ++i) {
+      const double rgb[3] = {out[0][i], out[1][i], out[2][i]};
+      visit(k + i, at[0][i], at[1][i], at[2][i], rgb);
+    }
+    k += count;
+    count = 0;
+  };
   double r = 0.0;
   for (int ri = 0; ri < size; ++ri, r += step) {
     double g = 0.0;
     for (int gi = 0; gi < size; ++gi, g += step) {
       double b = 0.0;
-      for (int bi = 0; bi < size; ++bi, b += step, ++k) visit(k, ri, gi, bi, r, g, b);
+      for (int bi = 0; bi < size; ++bi, b += step) {
+        in[0][count] = r;
+        in[1][count] = g;
+        in[2][count] = b;
+        at[0][count] = ri;
+        at[1][count] = gi;
+        at[2][count] = bi;
+        if (++count == kBlock) flush();
+      }
     }
   }
+  if (count > 0) flush();
 }
+
+}  // namespace
 
 void LutFunc3D::getTable(int size, double* table, LutOrder order) const {
   if (size <= 0) return;
   const long samples = long(size) * size * size;
-  forEachGridPoint(size, [&](long k, int, int, int, double r, double g, double b) {
-    double out[3];
-    transform(r, g, b, out[0], out[1], out[2]);
+  forEachGridPoint(*this, size, [&](long k, int, int, int, const double* out) {
     for (int c = 0; c < 3; ++c) table[tableIndex(order, k, c, samples)] = out[c];
   });
 }
@@ -127,9 +178,7 @@ void LutFunc3D::getTable(int size, unsigned short* table, LutOrder order, int ma
 
 void LutFunc3D::getFullGrid(int size, unsigned short* table, LutOrder order, int maxCode) const {
   const long samples = long(size) * size * size;
-  forEachGridPoint(size, [&](long k, int, int, int, double r, double g, double b) {
-    double out[3];
-    transform(r, g, b, out[0], out[1], out[2]);
+  forEachGridPoint(*this, size, [&](long k, int, int, int, const double* out) {
     for (int c = 0; c < 3; ++c) table[tableIndex(order, k, c, samples)] = toCode16(out[c], maxCode);
   });
 }
@@ -140,9 +189,7 @@ void LutFunc3D::getHalfGrid(int size, unsigned short* table, LutOrder order, int
 
   // Evaluate the coarse grid into the even fine points.
   const int coarse = (size - 1) / 2 + 1;
-  forEachGridPoint(coarse, [&](long, int a, int b, int c, double r, double g, double bl) {
-    double out[3];
-    transform(r, g, bl, out[0], out[1], out[2]);
+  forEachGridPoint(*this, coarse, [&](long, int a, int b, int c, const double* out) {
     const long k = fineIndex(2 * a, 2 * b, 2 * c);
     for (int ch = 0; ch < 3; ++ch)
       table[tableIndex(order, k, ch, samples)] = toCode16(out[ch], maxCode);
@@ -192,6 +239,23 @@ double PowerFunc::transform(double x) const { return x > 0.0 ? std::pow(x, expon
 
 double PowerFunc::inverse(double y) const { return y > 0.0 ? std::pow(y, 1.0 / exponent_) : 0.0; }
 
+// x ^ e for x > 0, otherwise 0 (NaN included), over an array.
+static void positivePower(const double* in, double* out, size_t n, double e) {
+  forEachChunk(n, [&](size_t first, size_t count) {
+    double power[kVecChunk];
+    vecPow(in + first, e, power, count);
+    for (size_t i = 0; i < count; ++i) out[first + i] = in[first + i] > 0.0 ? power[i] : 0.0;
+  });
+}
+
+void PowerFunc::transformArray(const double* in, double* out, size_t n) const {
+  positivePower(in, out, n, exponent_);
+}
+
+void PowerFunc::inverseArray(const double* in, double* out, size_t n) const {
+  positivePower(in, out, n, 1.0 / exponent_);
+}
+
 double LutComposite::transform(double x) const { return lhs_->transform(rhs_->transform(x)); }
 
 LutAdapter::LutAdapter() : channel_{&LutFunc::sUnity, &LutFunc::sUnity, &LutFunc::sUnity} {}
@@ -206,6 +270,13 @@ void LutAdapter::transform(double r, double g, double b, double& outR, double& o
   outR = channel_[0]->transform(r);
   outG = channel_[1]->transform(g);
   outB = channel_[2]->transform(b);
+}
+
+void LutAdapter::transformBlock(const double* r, const double* g, const double* b, double* outR,
+                                double* outG, double* outB, size_t n) const {
+  channel_[0]->transformArray(r, outR, n);
+  channel_[1]->transformArray(g, outG, n);
+  channel_[2]->transformArray(b, outB, n);
 }
 
 void LutAdapter::setColorLuts(const LutFunc& r, const LutFunc& g, const LutFunc& b) {

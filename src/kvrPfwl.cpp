@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+#include "kvrVectorMath.h"
+
 namespace Kalvora {
 
 // breakPoint = a / (g - 1) and linearDivisor = ((g - 1)^(g - 1) (1 + a)^g) /
@@ -28,6 +30,31 @@ double Pfwl::inverse(double y) const {
   if (y > breakPoint_ / linearDivisor_)
     return std::pow(y, 1.0 / gamma_) * (1.0 + offset_) - offset_;
   return y * linearDivisor_;
+}
+
+// The arrays follow the scalar forms step by step; pow is vectorised as
+// exp(y log x), exact to a few ulp for the bases and exponents of these curves.
+// Both branches are computed and the one that applies is kept.
+void Pfwl::transformArray(const double* in, double* out, size_t n) const {
+  forEachChunk(n, [&](size_t first, size_t count) {
+    const double* x = in + first;
+    double power[kVecChunk];
+    for (size_t i = 0; i < count; ++i) power[i] = (x[i] + offset_) / (1.0 + offset_);
+    vecPowFromLog(power, gamma_, power, count);
+    for (size_t i = 0; i < count; ++i)
+      out[first + i] = x[i] > breakPoint_ ? power[i] : x[i] / linearDivisor_;
+  });
+}
+
+void Pfwl::inverseArray(const double* in, double* out, size_t n) const {
+  const double toeEnd = breakPoint_ / linearDivisor_;
+  forEachChunk(n, [&](size_t first, size_t count) {
+    const double* y = in + first;
+    double power[kVecChunk];
+    vecPowFromLog(y, 1.0 / gamma_, power, count);
+    for (size_t i = 0; i < count; ++i)
+      out[first + i] = y[i] > toeEnd ? power[i] * (1.0 + offset_) - offset_ : y[i] * linearDivisor_;
+  });
 }
 
 }  // namespace Kalvora

@@ -79,7 +79,7 @@ constexpr int tetrahedronOf(int bits) {
 }
 
 // The walk in sample offsets from the cell's lowest corner.
-struct Walk {
+struct WalkOffsets {
   int first, second;
   int weight[3];
 };
@@ -101,6 +101,31 @@ inline int cellOf(double t, int size, int lastCell, double& frac) {
 
 }  // namespace
 
+void TetrahedralInterpolator::interpolateAt(double r, double g, double b, double* out) const {
+  // One point of the batch loop below, without its per-call tables.
+  const int lastCell = size_ > 2 ? size_ - 2 : 0;
+  double f[3];
+  const int cellR = cellOf(r, size_, lastCell, f[0]);
+  const int cellG = cellOf(g, size_, lastCell, f[1]);
+  const int cellB = cellOf(b, size_, lastCell, f[2]);
+  const int bits = (f[0] > f[1]) * kRgtG | (f[1] > f[2]) * kGgtB | (f[0] >= f[2]) * kRgeB |
+                   (f[2] >= f[0]) * kBgeR | (f[1] >= f[2]) * kGgeB;
+  const Tetrahedron& t = kTetrahedra[tetrahedronOf(bits)];
+  int corner[8];
+  cornersOf(cellR, cellG, cellB, corner);
+  const int p0 = corner[k000], p1 = corner[t.first], p2 = corner[t.second], p3 = corner[k111];
+  const double w1 = f[t.weight[0]], w2 = f[t.weight[1]], w3 = f[t.weight[2]];
+  double sum[3] = {double(red_[p0]), double(green_[p0]), double(blue_[p0])};
+  const unsigned short* channel[3] = {red_, green_, blue_};
+  for (int c = 0; c < 3; ++c) {
+    const unsigned short* v = channel[c];
+    sum[c] += w1 * (v[p1] - v[p0]);
+    sum[c] += w2 * (v[p2] - v[p1]);
+    sum[c] += w3 * (v[p3] - v[p2]);
+    out[c] = sum[c];
+  }
+}
+
 template <class Sample>
 void TetrahedralInterpolator::batch(const Sample* in, Sample* out, size_t count,
                                     double scale) const {
@@ -112,7 +137,7 @@ void TetrahedralInterpolator::batch(const Sample* in, Sample* out, size_t count,
   int offset[8];
   for (int k = 0; k < 8; ++k)
     offset[k] = (k >> 2) * stepR + ((k >> 1) & 1) * stepG + (k & 1) * stepB;
-  Walk walks[32];
+  WalkOffsets walks[32];
   for (int bits = 0; bits < 32; ++bits) {
     const Tetrahedron& t = kTetrahedra[tetrahedronOf(bits)];
     walks[bits] = {offset[t.first], offset[t.second], {t.weight[0], t.weight[1], t.weight[2]}};
@@ -127,7 +152,7 @@ void TetrahedralInterpolator::batch(const Sample* in, Sample* out, size_t count,
     const int cellB = cellOf(in[2], size_, lastCell, f[2]);
     const int bits = (f[0] > f[1]) * kRgtG | (f[1] > f[2]) * kGgtB | (f[0] >= f[2]) * kRgeB |
                      (f[2] >= f[0]) * kBgeR | (f[1] >= f[2]) * kGgeB;
-    const Walk& w = walks[bits];
+    const WalkOffsets& w = walks[bits];
     const int p0 = cellR * planeStride_ + cellG * rowStride_ + cellB * sampleStride_;
     const int p1 = p0 + w.first, p2 = p0 + w.second, p3 = p0 + top;
     const double w1 = f[w.weight[0]], w2 = f[w.weight[1]], w3 = f[w.weight[2]];
@@ -146,6 +171,11 @@ void TetrahedralInterpolator::batch(const Sample* in, Sample* out, size_t count,
     out[1] = static_cast<Sample>(g / scale);
     out[2] = static_cast<Sample>(b / scale);
   }
+}
+
+TetrahedralInterpolator::Walk TetrahedralInterpolator::walkOf(int bits) {
+  const Tetrahedron& t = kTetrahedra[tetrahedronOf(bits & 31)];
+  return {t.first, t.second, {t.weight[0], t.weight[1], t.weight[2]}};
 }
 
 void TetrahedralInterpolator::interpolateBatch(const double* in, double* out, size_t count,

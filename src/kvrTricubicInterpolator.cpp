@@ -326,12 +326,27 @@ void TricubicInterpolator::interpolate(double r, double g, double b, double* out
   const int cellG = getOrigin(g, fg);
   const int cellB = getOrigin(b, fb);
   setOrigin(cellR, cellG, cellB);
+  interpolateInCell(corner_, fr, fg, fb, out);
+}
+
+void TricubicInterpolator::interpolateAt(double r, double g, double b, double* out) const {
+  double fr, fg, fb;
+  const int cellR = getOrigin(r, fr);
+  const int cellG = getOrigin(g, fg);
+  const int cellB = getOrigin(b, fb);
+  int corner[8];
+  cornersOf(cellR, cellG, cellB, corner);
+  interpolateInCell(corner, fr, fg, fb, out);
+}
+
+void TricubicInterpolator::interpolateInCell(const int (&corner)[8], double fr, double fg,
+                                             double fb, double* out) const {
   const unsigned short* source[3] = {red_, green_, blue_};
   for (int c = 0; c < 3; ++c) {
     const std::ptrdiff_t base = static_cast<std::ptrdiff_t>(c) * channelOffset_;
-    out[c] = interpolate(fr, fg, fb, source[c], dR_.data() + base, dG_.data() + base,
-                         dB_.data() + base, dRG_.data() + base, dRB_.data() + base,
-                         dGB_.data() + base, dRGB_.data() + base);
+    out[c] = interpolateCell(corner, fr, fg, fb, source[c], dR_.data() + base,
+                             dG_.data() + base, dB_.data() + base, dRG_.data() + base,
+                             dRB_.data() + base, dGB_.data() + base, dRGB_.data() + base);
   }
 }
 
@@ -339,12 +354,21 @@ double TricubicInterpolator::interpolate(double fr, double fg, double fb, const 
                                          const int32_t* dR, const int32_t* dG, const int32_t* dB,
                                          const int32_t* dRG, const int32_t* dRB, const int32_t* dGB,
                                          const int32_t* dRGB) const {
+  return interpolateCell(corner_, fr, fg, fb, f, dR, dG, dB, dRG, dRB, dGB, dRGB);
+}
+
+double TricubicInterpolator::interpolateCell(const int (&corner)[8], double fr, double fg,
+                                             double fb, const unsigned short* f,
+                                             const int32_t* dR, const int32_t* dG,
+                                             const int32_t* dB, const int32_t* dRG,
+                                             const int32_t* dRB, const int32_t* dGB,
+                                             const int32_t* dRGB) const {
   // The matrix's corner order, x (red) fastest.
   static constexpr Index kCornerOrder[8] = {k000, k100, k010, k110, k001, k101, k011, k111};
   // The eight groups of eight corner values, stacked in group order.
   double v[8][8];
   for (int c = 0; c < 8; ++c) {
-    const int i = corner_[kCornerOrder[c]];
+    const int i = corner[kCornerOrder[c]];
     v[0][c] = f[i];
     v[1][c] = dR[i];
     v[2][c] = dG[i];

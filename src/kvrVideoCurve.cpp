@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+#include "kvrVectorMath.h"
+
 namespace Kalvora {
 
 constexpr double VideoCurve::kCutPoint;
@@ -45,6 +47,23 @@ double VideoCurve::transform(double x) const {
     if (v < 0.0) v = 0.0;
   }
   return v;
+}
+
+void VideoCurve::transformArray(const double* in, double* out, size_t n) const {
+  for (size_t i = 0; i < n; ++i) {
+    double v = in[i] * slope_ + offset_;
+    if (v < 0.0)
+      v = 0.0;
+    else if (v > 1.0)
+      v = 1.0;
+    out[i] = v;
+  }
+  if (power_ != 1.0) vecPowFromLog(out, power_, out, n);
+  if (!pedestalActive_) return;
+  for (size_t i = 0; i < n; ++i) {
+    const double v = spline_.transform(out[i]);
+    out[i] = v < 0.0 ? 0.0 : v;
+  }
 }
 
 }  // namespace Kalvora

@@ -5,6 +5,7 @@
 #include "kvrError.h"
 #include "kvrMath.h"
 #include "kvrPfwl.h"
+#include "kvrVectorMath.h"
 
 #define KVR_SOURCE "src/kvrVorn2VideoLut"
 
@@ -13,9 +14,18 @@ namespace Kalvora {
 namespace {
 
 // Min with 1, then negative values become 0; NaN passes.
-double clamp01(double x) {
+inline double clamp01(double x) {
   if (x > 1.0) x = 1.0;
   return x < 0.0 ? 0.0 : x;
+}
+
+// mulRgbMatVect, visible to the compiler so that it is inlined in the
+// per-point loops; the same operations in the same order.
+inline void multiply(const double (&m)[9], double r, double g, double b, double& outR,
+                     double& outG, double& outB) {
+  outR = m[0] * r + m[1] * g + m[2] * b;
+  outG = m[3] * r + m[4] * g + m[5] * b;
+  outB = m[6] * r + m[7] * g + m[8] * b;
 }
 
 // A camera log pixel split into luma, the two chroma axes, the chroma
@@ -28,9 +38,9 @@ struct LookPixel {
   double v;
 };
 
-LookPixel decompose(double r, double g, double b) {
-  LookPixel p;
-  mulRgbMatVect(Vorn2VideoLutInterface::sYccMatrix, r, g, b, p.y, p.cb, p.cr);
+inline LookPixel decompose(double r, double g, double b) {
+  LookPixel p{};
+  multiply(Vorn2VideoLutInterface::sYccMatrix, r, g, b, p.y, p.cb, p.cr);
   p.cmag = std::sqrt(p.cr * p.cr + p.cb * p.cb);
   const double* w = Vorn2VideoLutInterface::sValueWeight;
   p.v = w[0] * r + w[1] * g + w[2] * b;
@@ -39,15 +49,15 @@ LookPixel decompose(double r, double g, double b) {
 
 // Luma and shaped chroma back to RGB, each channel clamped to [0, 1]. The zero
 // coefficients are multiplied too, so a NaN chroma reaches every channel.
-void recombine(double y, double cb, double cr, double& r, double& g, double& b) {
-  mulRgbMatVect(Vorn2VideoLutInterface::sRgbMatrix, y, cb, cr, r, g, b);
+inline void recombine(double y, double cb, double cr, double& r, double& g, double& b) {
+  multiply(Vorn2VideoLutInterface::sRgbMatrix, y, cb, cr, r, g, b);
   r = clamp01(r);
   g = clamp01(g);
   b = clamp01(b);
 }
 
-void convertGamut(const double (&m)[9], double& r, double& g, double& b) {
-  mulRgbMatVect(m, r, g, b, r, g, b);
+inline void convertGamut(const double (&m)[9], double& r, double& g, double& b) {
+  multiply(m, r, g, b, r, g, b);
   r = clamp01(r);
   g = clamp01(g);
   b = clamp01(b);
@@ -189,6 +199,134 @@ void Vorn2VideoLut::transform(double r, double g, double b, double& outR, double
   }
 }
 
+// ---- rendering in blocks ------------------------------------------------------
+//
+// The block forms take the steps of the scalar forms one at a time over
+// arrays: the elementary functions run vectorised, the splines and matrices
+// per point exactly as in the scalar forms.
+
+void Vorn2VideoLut::transformBlock(const double* r, const double* g, const double* b,
+                                   double* outR, double* outG, double* outB, size_t n) const {
+  forEachChunk(n, [&](size_t first, size_t count) {
+    const double* in[3] = {r + first, g + first, b + first};
+    double* out[3] = {outR + first, outG + first, outB + first};
+    if (isPq_ || isHlg_) {
+      hdrBlock(in[0], in[1], in[2], out[0], out[1], out[2], count);
+      if (isHlg_) pqToHlgBlock(out[0], out[1], out[2], count);
+    } else {
+      sdrBlock(in[0], in[1], in[2], out[0], out[1], out[2], count);
+    }
+  });
+}
+
+namespace {
+
+// The decomposition of up to kVecChunk points, as arrays.
+struct LookBlock {
+  // Zeroed where the vectorised maths reads them, so the compiler sees no
+  // read of an unset element.
+  double y[kVecChunk];
+  double cb[kVecChunk] = {};
+  double cr[kVecChunk] = {};
+  double cmag[kVecChunk];
+  double v[kVecChunk];
+  double hue[kVecChunk] = {};
+
+  LookBlock(const double* r, const double* g, const double* b, size_t n) {
+    for (size_t i = 0; i < n; ++i) {
+      const LookPixel p = decompose(r[i], g[i], b[i]);
+      y[i] = p.y;
+      cb[i] = p.cb;
+      cr[i] = p.cr;
+      cmag[i] = p.cmag;
+      v[i] = p.v;
+    }
+    vecAtan2(cr, cb, hue, n);
+  }
+};
+
+}  // namespace
+
+void Vorn2VideoLut::sdrBlock(const double* r, const double* g, const double* b, double* outR,
+                             double* outG, double* outB, size_t n) const {
+  const LookBlock p(r, g, b, n);
+  double rgb[3][kVecChunk];
+  for (size_t i = 0; i < n; ++i) {
+    double cb = 0.0;
+    double cr = 0.0;
+    if (p.cmag[i] != 0.0) {
+      const double chroma =
+          chromaLumaCurve_.getChroma(p.v[i]) * chromaCurve_.getChroma(p.cmag[i]);
+      const double f = hueCurve_.getChroma(p.hue[i]) * chroma * saturationBoost_ / p.cmag[i];
+      cb = f * p.cb[i];
+      cr = f * p.cr[i];
+    }
+    recombine(toneMap_.transform(p.y[i]), cb, cr, rgb[0][i], rgb[1][i], rgb[2][i]);
+  }
+  for (auto& channel : rgb) videoGamma_->transformArray(channel, channel, n);
+  for (size_t i = 0; i < n; ++i) convertGamut(matrix_, rgb[0][i], rgb[1][i], rgb[2][i]);
+  double* out[3] = {outR, outG, outB};
+  for (int c = 0; c < 3; ++c) {
+    targetGamma_->transformArray(rgb[c], rgb[c], n);
+    videoCurves_[c].transformArray(rgb[c], out[c], n);
+  }
+}
+
+void Vorn2VideoLut::hdrBlock(const double* r, const double* g, const double* b, double* outR,
+                             double* outG, double* outB, size_t n) const {
+  const LookBlock p(r, g, b, n);
+  double sinHue[kVecChunk];
+  double cosHue[kVecChunk];
+  vecSinCos(p.hue, sinHue, cosHue, n);
+  double rgb[3][kVecChunk];
+  for (size_t i = 0; i < n; ++i) {
+    double cb = 0.0;
+    double cr = 0.0;
+    if (p.cmag[i] != 0.0) {
+      if (!hasBlueRotation_) throw KvrSignal(kIllegalValue, KVR_HERE, "Illegal value");
+      const double q1 = chromaCurve_.getChroma(std::sqrt(p.cmag[i]));
+      const double q2 = chromaLumaCurve_.getChroma(p.v[i]);
+      rotateAndDesaturate(q1 * q1 * q2, cosHue[i], sinHue[i], cb, cr);
+    }
+    double y = lumaCurve_.getLuma(p.y[i]);
+    if (y < 0.0) y = 0.0;
+    recombine(y, cb, cr, rgb[0][i], rgb[1][i], rgb[2][i]);
+  }
+  for (auto& channel : rgb) pq_.transformArray(channel, channel, n);
+  for (size_t i = 0; i < n; ++i) convertGamut(matrix_, rgb[0][i], rgb[1][i], rgb[2][i]);
+  double* out[3] = {outR, outG, outB};
+  for (int c = 0; c < 3; ++c) {
+    pq_.inverseArray(rgb[c], out[c], n);
+    for (size_t i = 0; i < n; ++i) out[c][i] = limitPq(out[c][i]);
+  }
+}
+
+void Vorn2VideoLut::pqToHlgBlock(double* r, double* g, double* b, size_t n) const {
+  double* channels[3] = {r, g, b};
+  for (double* x : channels) {
+    pq_.transformArray(x, x, n);
+    for (size_t i = 0; i < n; ++i) x[i] = x[i] * kPqNits / peakWhite_;
+  }
+  double k[kVecChunk];
+  for (size_t i = 0; i < n; ++i) k[i] = 0.2627 * r[i] + 0.678 * g[i] + 0.0593 * b[i];
+  vecPowFromLog(k, hlgExponent_, k, n);
+  double logArgument[kVecChunk];
+  for (double* x : channels) {
+    for (size_t i = 0; i < n; ++i) {
+      x[i] *= k[i];
+      x[i] = x[i] < 0.0 ? 0.0 : x[i] * 12.0;
+      logArgument[i] = x[i] - kHlgB;
+    }
+    // The logarithm of the upper branch, for every point; the lower branch
+    // discards its (possibly NaN) value.
+    vecLog(logArgument, logArgument, n);
+    for (size_t i = 0; i < n; ++i) {
+      x[i] = x[i] <= 1.0 ? 0.5 * std::sqrt(x[i]) : kHlgA * logArgument[i] + kHlgC;
+      x[i] = clamp01(x[i]);
+    }
+  }
+}
+
 void Vorn2VideoLut::transform_sdr(double r, double g, double b, double& outR, double& outG,
                                   double& outB) const {
   const LookPixel p = decompose(r, g, b);
@@ -243,9 +381,13 @@ void Vorn2VideoLut::compressHdrChroma(double cb, double cr, double cmag, double 
   const double q2 = chromaLumaCurve_.getChroma(v);
   const double m = q1 * q1 * q2;
   const double hue = std::atan2(cr, cb);
-  const double a = m * std::cos(hue);
-  const double b = m * std::sin(hue);
+  rotateAndDesaturate(m, std::cos(hue), std::sin(hue), outCb, outCr);
+}
 
+void Vorn2VideoLut::rotateAndDesaturate(double m, double cosHue, double sinHue, double& outCb,
+                                        double& outCr) const {
+  const double a = m * cosHue;
+  const double b = m * sinHue;
   const double c = cosBlueRotation_;
   const double s = sinBlueRotation_;
   const double u = a * c + b * s;
@@ -272,7 +414,7 @@ void Vorn2VideoLut::updatePeakWhiteConstants() {
   hlgExponent_ = (1.0 - gamma) / gamma;
 }
 
-double Vorn2VideoLut::limitPq(double x) const {
+inline double Vorn2VideoLut::limitPq(double x) const {
   if (x < pqBlack_) return pqBlack_;
   return x > pqPeak_ ? pqPeak_ : x;
 }

@@ -8,6 +8,8 @@
 
 #include "kvrLut3D.h"
 #include "kvrTestTables.h"
+#include "kvrTetrahedralInterpolator.h"
+#include "kvrTricubicInterpolator.h"
 
 using namespace Kalvora;
 using KalvoraTest::makeTable;
@@ -177,4 +179,57 @@ TEST(Lut3DBatchTest, EmptyBatchWritesNothing) {
   lut.transformBatch(in, out, 0);
   EXPECT_EQ(out[0], -7);
   EXPECT_EQ(out[2], -7);
+}
+
+// The batch entry point (the SIMD kernel on processors with AVX2) against
+// the portable reader on many random pixels and every awkward triple, in
+// double and float, both layouts, odd pixel counts for the partial vector.
+TEST(Lut3DBatchTest, BatchEntryPointEqualsThePortableReaderBitForBit) {
+  for (const TableCase& c : kTables) {
+    SCOPED_TRACE(testing::Message() << "size " << c.size << " order " << c.order << " SIMD "
+                                    << Lut3D::simdBatchAvailable());
+    const auto table = makeNoiseTable(c.size, c.order, 13u * c.size + c.order);
+    const Lut3D lut(c.size, table.data(), c.order, c.maxValue, false);
+    const TetrahedralInterpolator portable(table.data(), c.size, c.order);
+    auto in = makeTriples(c.size, 20001);
+    in.resize(in.size() - 3);  // an odd count
+    const size_t count = in.size() / 3;
+    std::vector<double> out(in.size()), expected(in.size());
+    lut.transformBatch(in.data(), out.data(), count);
+    portable.interpolateBatch(in.data(), expected.data(), count, c.maxValue);
+    expectBitIdentical(expected, out, in);
+
+    std::vector<float> inFloat;
+    for (double v : in) inFloat.push_back(toFloat(v));
+    std::vector<float> outFloat(in.size()), expectedFloat(in.size());
+    lut.transformBatch(inFloat.data(), outFloat.data(), count);
+    portable.interpolateBatch(inFloat.data(), expectedFloat.data(), count, c.maxValue);
+    int failures = 0;
+    for (size_t i = 0; i < in.size() && failures < 5; ++i)
+      if (!sameBits(expectedFloat[i], outFloat[i])) {
+        ++failures;
+        ADD_FAILURE() << "float value " << i << ": portable " << expectedFloat[i] << ", batch "
+                      << outFloat[i];
+      }
+  }
+}
+
+// Lut3D's per-pixel path keeps no cell cache (so threads may share it); it
+// must still give what the caching interpolators give, cell changes and all.
+TEST(Lut3DBatchTest, StatelessPerPixelPathEqualsTheCachingInterpolators) {
+  const auto table = makeNoiseTable(9, kLutPlanar, 17);
+  for (bool tricubic : {false, true}) {
+    SCOPED_TRACE(tricubic ? "tricubic" : "tetrahedral");
+    const Lut3D lut(9, table.data(), kLutPlanar, 65535, tricubic);
+    TetrahedralInterpolator tetrahedral(table.data(), 9, kLutPlanar);
+    TricubicInterpolator smooth(table.data(), 9, kLutPlanar);
+    Interpolator3d& caching = tricubic ? static_cast<Interpolator3d&>(smooth) : tetrahedral;
+    const auto in = makeTriples(9, tricubic ? 300 : 3000);
+    std::vector<double> expected(in.size());
+    for (size_t i = 0; i < in.size(); i += 3) {
+      caching.interpolate(in[i], in[i + 1], in[i + 2], &expected[i]);
+      for (int c = 0; c < 3; ++c) expected[i + c] /= 65535;
+    }
+    expectBitIdentical(expected, perPixel(lut, in), in);
+  }
 }
