@@ -97,15 +97,6 @@ TEST(KalvoraLut, SettingsChangeTheLookAsTheCoreSays) {
   EXPECT_NE(lookLut(plain, 17), expected);
 }
 
-TEST(KalvoraLut, LaterSettingsOfTheSameParameterWin) {
-  const ToolRun twice = runOk({"lut", "--size", "9", "--ei", "400", "--set", "1001=1280"});
-  const ToolRun once = runOk({"lut", "--size", "9", "--ei", "1280"});
-  LutGeneratorImageCore core;
-  ASSERT_EQ(core.setParam(1001, 1280.0), kNoError);
-  expectCubeMatches(twice.out, lookLut(core, 9), 9);
-  expectCubeMatches(once.out, lookLut(core, 9), 9);
-}
-
 TEST(KalvoraLut, TargetsByShortNameAndIdentifier) {
   const char* identifier[] = {"com.apple.proapps.colorspace.p3.d65.gamma26",
                               "com.apple.proapps.colorspace.dci.d65.gamma26"};
@@ -137,28 +128,6 @@ TEST(KalvoraLut, ExportNodesAreTheCoresExports) {
                                "rec2020", "--set", "cdl-saturation=1.3"});
     expectCubeMatches(run.out, expected, 9);
   }
-}
-
-TEST(KalvoraLut, HalfGridAveragesAsTheCoreDoes) {
-  LutGeneratorImageCore core;
-  const Codes half = lookLut(core, 17, true);
-  expectCubeMatches(runOk({"lut", "--size", "17", "--half-grid"}).out, half, 17);
-  EXPECT_NE(half, lookLut(core, 17));
-}
-
-TEST(KalvoraLut, Raw16IsTheLibraryLayoutLittleEndian) {
-  ScratchDir dir;
-  runOk({"lut", "--format", "raw16", "--max-value", "1023", "--size", "5", "-o",
-         dir.file("look.raw")});
-  LutGeneratorImageCore core;
-  const Codes codes = lookLut(core, 5, false, 1023);
-  const std::string bytes = readFile(dir.file("look.raw"));
-  ASSERT_EQ(bytes.size(), 2 * codes.size());
-  for (size_t i = 0; i < codes.size(); ++i)
-    ASSERT_EQ(static_cast<unsigned char>(bytes[2 * i]) |
-                  static_cast<unsigned char>(bytes[2 * i + 1]) << 8,
-              codes[i])
-        << i;
 }
 
 TEST(KalvoraLut, HdrPeakWhiteFollowsTheCoresRules) {
@@ -223,15 +192,6 @@ TEST(KalvoraLut, BadUsageExitsWithTwoOneLineAndNoFile) {
     EXPECT_EQ(run.out, "");
     EXPECT_TRUE(dir.entries().empty());
   }
-}
-
-TEST(KalvoraLut, AnUnwritableDestinationFailsWithOne) {
-  ScratchDir dir;
-  const ToolRun run = runTool({"lut", "--size", "3", "-o", dir.file("missing/look.cube")});
-  EXPECT_EQ(run.status, 1);
-  EXPECT_EQ(run.err, "kalvora: lut: cannot create a temporary file in " + dir.file("missing") +
-                         ": No such file or directory\n");
-  EXPECT_TRUE(dir.entries().empty());
 }
 
 TEST(KalvoraLut, AFailedRunLeavesAnExistingFileAlone) {

@@ -180,18 +180,6 @@ TEST(ToneMapCurves, OutputStaysWithinUnitRange) {
     }
 }
 
-TEST(ToneMapCurves, ShapeDependsOnlyOnTheCurrentControls) {
-  KestaToneMapCurve kesta(0.1, 0.9);
-  kesta.setShape(0.0, 0.0);
-  kesta.setShape(0.7, 0.3);
-  expectSameCurve(kesta, KestaToneMapCurve(0.7, 0.3));
-  kesta.setShape(0.5, 0.5);
-  expectSameCurve(kesta, KestaToneMapCurve(0.5, 0.5));
-  Vorn2ToneMapCurve vorn2(0.9, 0.0);
-  vorn2.setShape(0.3, 0.6);
-  expectSameCurve(vorn2, Vorn2ToneMapCurve(0.3, 0.6));
-}
-
 TEST(ToneMapCurves, RejectedControlsLeaveTheShape) {
   expectRejections<KestaToneMapCurve>(0.0, 0.5, kKestaSites);
   expectRejections<Vorn2ToneMapCurve>(0.3, 0.7, kVorn2Sites);
