@@ -20,6 +20,9 @@ enum LutOrder : int32_t { kLutInterleaved = 0, kLutPlanar = 1 };
 inline unsigned short toCode16(double value, int maxCode) {
   if (!(value > 0.0)) value = 0.0;
   if (value > 1.0) value = 1.0;
+  // The value is never negative here, so adding 0.5 and truncating rounds
+  // halves up, which is the published code rule.
+  // NOLINTNEXTLINE(bugprone-incorrect-roundings)
   return static_cast<unsigned short>(static_cast<long>(value * maxCode + 0.5));
 }
 

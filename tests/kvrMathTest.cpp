@@ -40,10 +40,10 @@ TEST(MatrixHelpers, SaturationInversionNormalisationAndCopies) {
   normMat(rows, out);
   EXPECT_DOUBLE_EQ(out[0] + out[1] + out[2], 1.0);
   EXPECT_DOUBLE_EQ(out[8], 0.5);
-  // A largest row sum of exactly 1.0 copies the matrix bit for bit.
+  // A largest row sum of exactly 1.0 copies the matrix unchanged.
   const double unit[9] = {0.1, 0.2, 0.7, 0.3, 0.3, 0.3, 0.2, 0.2, 0.1};
   normMat(unit, out);
-  EXPECT_EQ(std::memcmp(out, unit, sizeof out), 0);
+  for (int i = 0; i < 9; ++i) EXPECT_EQ(out[i], unit[i]) << i;
 
   double d[3] = {2, 3, 4};
   diagMat(d, out);

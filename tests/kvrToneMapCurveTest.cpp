@@ -106,7 +106,7 @@ struct Twice : LutFunc {
   double transform(double x) const override { return 2.0 * x; }
 };
 struct Plus : LutFunc {
-  explicit Plus(double a) : a(a) {}
+  explicit Plus(double addend) : a(addend) {}
   double transform(double x) const override { return x + a; }
   double a;
 };

@@ -320,9 +320,9 @@ protected:
     ASSERT_EQ(param(6002), 0.0);
   }
 
-  double convert(double video, const Codes& table, int maxValue = 1000) {
+  double convert(double video, const Codes& codes, int maxValue = 1000) {
     double elvex = -1.0;
-    EXPECT_EQ(core.convertVideo2Elvex(video, int(table.size()), table.data(), maxValue, elvex),
+    EXPECT_EQ(core.convertVideo2Elvex(video, int(codes.size()), codes.data(), maxValue, elvex),
               kNoError);
     return elvex;
   }
@@ -446,12 +446,12 @@ TEST_F(WhiteBalanceTest, ConfigurationDerivesTheGainsOfTheTemperature) {
   EXPECT_EQ(param(2001), 4300.0);
   EXPECT_EQ(core.getNodeRevision(2), gains + 1);
   EXPECT_EQ(core.getNodeRevision(3), matrix + 1);
-  RgbGainOffset record{{0, 0, 0}, {7, 7, 7}};
-  ASSERT_EQ(core.getRgbGainOffset(2, record), kNoError);
-  EXPECT_EQ(record.gain[0], red);
-  EXPECT_EQ(record.gain[1], 1.0);
-  EXPECT_EQ(record.gain[2], blue);
-  EXPECT_EQ(record.offset[0], 7.0);
+  RgbGainOffset balance{{0, 0, 0}, {7, 7, 7}};
+  ASSERT_EQ(core.getRgbGainOffset(2, balance), kNoError);
+  EXPECT_EQ(balance.gain[0], red);
+  EXPECT_EQ(balance.gain[1], 1.0);
+  EXPECT_EQ(balance.gain[2], blue);
+  EXPECT_EQ(balance.offset[0], 7.0);
 
   core.updateColorTempAndTint(5600.0, 0.0);
   core.getWhiteBlanceGain(5600.0, 0.0, red, blue);
