@@ -15,7 +15,7 @@ public:
   static constexpr uint32_t kDataTypeV2 = 1;
   static constexpr uint32_t kDataTypeV3 = 2;
 
-  explicit DisplayCalibration(uint32_t dataType) : dataType(dataType) {}
+  explicit DisplayCalibration(uint32_t dataTypeValue) : dataType(dataTypeValue) {}
   virtual ~DisplayCalibration();
 
   uint16_t version = 2;    // per-channel gammas (gamma code 101) need version 2 or more

@@ -19,15 +19,16 @@ public:
   // The seven numbers that define the encoding.
   struct Param {
     Param() = default;
-    constexpr Param(double nominalSpeed, double blackSignal, double midGray, double encodingGain,
-          double encodingOffset, double encodingBlack, double cutPoint)
-        : nominalSpeed(nominalSpeed),
-          blackSignal(blackSignal),
-          midGray(midGray),
-          encodingGain(encodingGain),
-          encodingOffset(encodingOffset),
-          encodingBlack(encodingBlack),
-          cutPoint(cutPoint) {}
+    constexpr Param(double nominalSpeedValue, double blackSignalValue, double midGrayValue,
+                    double encodingGainValue, double encodingOffsetValue, double encodingBlackValue,
+                    double cutPointValue)
+        : nominalSpeed(nominalSpeedValue),
+          blackSignal(blackSignalValue),
+          midGray(midGrayValue),
+          encodingGain(encodingGainValue),
+          encodingOffset(encodingOffsetValue),
+          encodingBlack(encodingBlackValue),
+          cutPoint(cutPointValue) {}
 
     void setParam(const Param& other) { *this = other; }
 

@@ -11,8 +11,9 @@ public:
   // The band [min, max) and the colour painted for it.
   struct ColorRange {
     constexpr ColorRange() noexcept = default;
-    constexpr ColorRange(double min, double max, double red, double green, double blue) noexcept
-        : min(min), max(max), red(red), green(green), blue(blue) {}
+    constexpr ColorRange(double minValue, double maxValue, double redValue, double greenValue,
+                         double blueValue) noexcept
+        : min(minValue), max(maxValue), red(redValue), green(greenValue), blue(blueValue) {}
 
     double min = 0.0;
     double max = 0.0;

@@ -137,12 +137,11 @@ public:
   // the camera colour matrix, interpolated from the calibration of the
   // current configuration. Unlike the operations above they return no
   // ErrorCode: they throw KvrSignal, so a host calls them inside try/catch
-  // (or reads parameters 2001 to 2005 with getParam, which returns codes). Gains and temperatures come from the unit
-  // calibration when it has rows, else from the system calibration; the
-  // matrix always comes from the system calibration. All three throw
-  // kMissingCalibration without a selected configuration ("No valid optical
-  // configuration") or without a calibration that has rows ("Calibration
-  // data missing").
+  // (or reads parameters 2001 to 2005 with getParam, which returns codes). Gains and temperatures
+  // come from the unit calibration when it has rows, else from the system calibration; the matrix
+  // always comes from the system calibration. All three throw kMissingCalibration without a
+  // selected configuration ("No valid optical configuration") or without a calibration that has
+  // rows ("Calibration data missing").
 
   void getWhiteBlanceGain(double cct, double tint, double& gainRed, double& gainBlue) const;
   // Gains outside the calibrated range leave cct and tint unchanged.

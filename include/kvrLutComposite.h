@@ -20,8 +20,8 @@ public:
   void transform(double r, double g, double b, double& outR, double& outG,
                  double& outB) const override;
   // Each stage's transformBlock() in turn, in place on the outputs.
-  void transformBlock(const double* r, const double* g, const double* b, double* outR,
-                      double* outG, double* outB, size_t n) const override;
+  void transformBlock(const double* r, const double* g, const double* b, double* outR, double* outG,
+                      double* outB, size_t n) const override;
   void show(int) const override {}
 
 private:
@@ -44,8 +44,8 @@ public:
   void transform(double r, double g, double b, double& outR, double& outG,
                  double& outB) const override;
   // Each stage's transformBlock() in turn, in place on the outputs.
-  void transformBlock(const double* r, const double* g, const double* b, double* outR,
-                      double* outG, double* outB, size_t n) const override;
+  void transformBlock(const double* r, const double* g, const double* b, double* outR, double* outG,
+                      double* outB, size_t n) const override;
   void show(int) const override {}
 
 private:

@@ -21,6 +21,9 @@ enum LutOrder : int32_t { kLutInterleaved = 0, kLutPlanar = 1 };
 inline unsigned short toCode16(double value, int maxCode) {
   if (!(value > 0.0)) value = 0.0;
   if (value > 1.0) value = 1.0;
+  // The value is never negative here, so adding 0.5 and truncating rounds
+  // halves up, which is the published code rule.
+  // NOLINTNEXTLINE(bugprone-incorrect-roundings)
   return static_cast<unsigned short>(static_cast<long>(value * maxCode + 0.5));
 }
 
@@ -126,8 +129,7 @@ public:
   // With halfGrid only every other grid point is evaluated and the rest are
   // integer midpoints of the codes. Half-grid sampling needs an odd size:
   // for an even size the full grid is evaluated instead.
-  void getTable(int size, unsigned short* table, LutOrder order, int maxCode,
-                bool halfGrid) const;
+  void getTable(int size, unsigned short* table, LutOrder order, int maxCode, bool halfGrid) const;
 
   static const LutFunc3D sUnity;
 
@@ -206,8 +208,8 @@ public:
   explicit LutAdapter(const LutFuncTriple& triple);
   void transform(double r, double g, double b, double& outR, double& outG,
                  double& outB) const override;
-  void transformBlock(const double* r, const double* g, const double* b, double* outR,
-                      double* outG, double* outB, size_t n) const override;
+  void transformBlock(const double* r, const double* g, const double* b, double* outR, double* outG,
+                      double* outB, size_t n) const override;
   void show(int) const override {}
   void setColorLuts(const LutFunc& r, const LutFunc& g, const LutFunc& b);
   void setColorLuts(const LutFuncTriple& triple);

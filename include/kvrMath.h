@@ -8,7 +8,7 @@
 namespace Kalvora {
 
 struct Chromaticity {
-  Chromaticity(double x, double y) : x(x), y(y) {}
+  Chromaticity(double xValue, double yValue) : x(xValue), y(yValue) {}
   Chromaticity(const Chromaticity& other) = default;
   Chromaticity& operator=(const Chromaticity& other) = default;
 

@@ -37,8 +37,8 @@ enum PipelineType : int32_t {
 enum Persistance : int32_t { kPersistNever = 0, kPersistAlways = 1, kPersistFull = 2 };
 
 struct PipelineNode {
-  PipelineNode(unsigned int id, unsigned int input, NodeType type)
-      : id(id), input(input), type(type) {}
+  PipelineNode(unsigned int idValue, unsigned int inputValue, NodeType typeValue)
+      : id(idValue), input(inputValue), type(typeValue) {}
 
   // Counts one change of the node's output; wraps modulo 2^32.
   void changed() { ++revision; }
@@ -70,7 +70,7 @@ struct PipelineParameter {
 };
 
 struct PipelineMode {
-  PipelineMode(unsigned int id, bool value) : id(id), value(value) {}
+  PipelineMode(unsigned int idValue, bool on) : id(idValue), value(on) {}
 
   uint32_t id;
   bool value;

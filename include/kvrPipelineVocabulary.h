@@ -254,8 +254,8 @@ inline constexpr PipelineParamInfo gLutGeneratorParams[] = {
      kLutNodeLook},
     {kLutParamHueSaturationYellow, "hue-saturation-yellow", "saturation of yellows", "", 1.0, 0.0,
      2.0, kLutNodeLook},
-    {kLutParamHueSaturationGreen, "hue-saturation-green", "saturation of greens", "", 1.0, 0.0,
-     2.0, kLutNodeLook},
+    {kLutParamHueSaturationGreen, "hue-saturation-green", "saturation of greens", "", 1.0, 0.0, 2.0,
+     kLutNodeLook},
     {kLutParamHueSaturationCyan, "hue-saturation-cyan", "saturation of cyans", "", 1.0, 0.0, 2.0,
      kLutNodeLook},
     {kLutParamHueSaturationBlue, "hue-saturation-blue", "saturation of blues", "", 1.0, 0.0, 2.0,
@@ -286,10 +286,31 @@ inline constexpr PipelineParamInfo gLutGeneratorParams[] = {
      0.3, kLutNodeLook},
     {kLutParamVideoPedestalBlue, "video-pedestal-blue", "video pedestal, blue", "", 0.0, -0.3, 0.3,
      kLutNodeLook},
-    {kLutParamDiffuseWhite, "diffuse-white", "HDR diffuse white in cd/m2", "cd/m2", 100.0, 0.0,
-     1000.0, kLutNodeLook, kPersistNever, kParamReadWrite, false, 2, {100.0, 200.0}},
-    {kLutParamPeakWhite, "peak-white", "HDR peak white in cd/m2 (HLG: 1000 only)", "cd/m2", 1000.0,
-     0.0, 10000.0, kLutNodeLook, kPersistNever, kParamReadWrite, false, 3,
+    {kLutParamDiffuseWhite,
+     "diffuse-white",
+     "HDR diffuse white in cd/m2",
+     "cd/m2",
+     100.0,
+     0.0,
+     1000.0,
+     kLutNodeLook,
+     kPersistNever,
+     kParamReadWrite,
+     false,
+     2,
+     {100.0, 200.0}},
+    {kLutParamPeakWhite,
+     "peak-white",
+     "HDR peak white in cd/m2 (HLG: 1000 only)",
+     "cd/m2",
+     1000.0,
+     0.0,
+     10000.0,
+     kLutNodeLook,
+     kPersistNever,
+     kParamReadWrite,
+     false,
+     3,
      {1000.0, 2000.0, 4000.0}},
 };
 
@@ -328,8 +349,8 @@ inline constexpr PipelineParamInfo gCameraParams[] = {
     {kCameraParamFoundColorTemperature, "found-color-temperature",
      "white balance: colour temperature found for the gains", "K", 3200.0, 2000.0, 11000.0,
      kCameraNodeWhiteBalance, kPersistNever, kParamReadOnly},
-    {kCameraParamTint, "tint", "white balance: tint", "", 0.0, -16.0, 16.0,
-     kCameraNodeWhiteBalance, kPersistNever},
+    {kCameraParamTint, "tint", "white balance: tint", "", 0.0, -16.0, 16.0, kCameraNodeWhiteBalance,
+     kPersistNever},
     {kCameraParamGainRed, "wb-gain-red", "white balance: red gain", "", 1.0, 0.9, 4.0,
      kCameraNodeWhiteBalance, kPersistFull},
     {kCameraParamGainBlue, "wb-gain-blue", "white balance: blue gain", "", 1.0, 0.9, 4.0,
@@ -365,14 +386,14 @@ inline constexpr PipelineParamInfo gCameraParams[] = {
     {kCameraParamVideoPowerBlue, "video-power-blue", "video power, blue", "", 1.0, 0.5, 2.0,
      kCameraNodeGamma, kPersistAlways, kParamReadWrite, true},
     {kCameraParamVideoPedestalRed, "video-pedestal-red", "video pedestal, red", "", 0.0,
-     VideoCurve::kMinPedestalValue, VideoCurve::kMaxPedestalValue, kCameraNodeGamma,
-     kPersistAlways, kParamReadWrite, true},
+     VideoCurve::kMinPedestalValue, VideoCurve::kMaxPedestalValue, kCameraNodeGamma, kPersistAlways,
+     kParamReadWrite, true},
     {kCameraParamVideoPedestalGreen, "video-pedestal-green", "video pedestal, green", "", 0.0,
-     VideoCurve::kMinPedestalValue, VideoCurve::kMaxPedestalValue, kCameraNodeGamma,
-     kPersistAlways, kParamReadWrite, true},
+     VideoCurve::kMinPedestalValue, VideoCurve::kMaxPedestalValue, kCameraNodeGamma, kPersistAlways,
+     kParamReadWrite, true},
     {kCameraParamVideoPedestalBlue, "video-pedestal-blue", "video pedestal, blue", "", 0.0,
-     VideoCurve::kMinPedestalValue, VideoCurve::kMaxPedestalValue, kCameraNodeGamma,
-     kPersistAlways, kParamReadWrite, true},
+     VideoCurve::kMinPedestalValue, VideoCurve::kMaxPedestalValue, kCameraNodeGamma, kPersistAlways,
+     kParamReadWrite, true},
     {kCameraParamVideoSaturation, "video-saturation", "saturation", "", 1.0, 0.0, 2.0,
      kCameraNodeColorSpace, kPersistAlways, kParamReadWrite, true},
 };
@@ -393,8 +414,7 @@ inline constexpr PipelineNodeInfo gCameraNodes[] = {
 
 // Single-branch and output-only pipelines only.
 inline constexpr PipelineNodeInfo gCameraExports[] = {
-    {kCameraExportRendering, kNode3dLut, "rendering",
-     "the complete rendering of the output path"},
+    {kCameraExportRendering, kNode3dLut, "rendering", "the complete rendering of the output path"},
 };
 
 inline constexpr PipelineModeInfo gCameraModes[] = {
@@ -410,10 +430,14 @@ constexpr int vocabularyCount(const T (&)[count]) {
 }
 
 inline constexpr PipelineVocabulary gLutGeneratorVocabulary = {
-    gLutGeneratorParams, vocabularyCount(gLutGeneratorParams),
-    gLutGeneratorNodes,  vocabularyCount(gLutGeneratorNodes),
-    gLutGeneratorExports, vocabularyCount(gLutGeneratorExports),
-    nullptr,             0};
+    gLutGeneratorParams,
+    vocabularyCount(gLutGeneratorParams),
+    gLutGeneratorNodes,
+    vocabularyCount(gLutGeneratorNodes),
+    gLutGeneratorExports,
+    vocabularyCount(gLutGeneratorExports),
+    nullptr,
+    0};
 
 inline constexpr PipelineVocabulary gCameraVocabulary = {
     gCameraParams,  vocabularyCount(gCameraParams),  gCameraNodes, vocabularyCount(gCameraNodes),

@@ -11,7 +11,7 @@ public:
   // Precomputed spline coefficients a host may attach. The evaluation does not
   // read them: it computes the inverse of the video gamma directly.
   struct SplineLutCoef {
-    explicit SplineLutCoef(int count) : count(count) {}
+    explicit SplineLutCoef(int countValue) : count(countValue) {}
 
     int count;
     const double* x = nullptr;

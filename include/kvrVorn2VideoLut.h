@@ -37,8 +37,8 @@ public:
   // The same over arrays, the maths (pow, log, atan2, sine and cosine)
   // vectorised: every output within 1e-12 of transform(). Throws like
   // transform() when any point would.
-  void transformBlock(const double* r, const double* g, const double* b, double* outR,
-                      double* outG, double* outB, size_t n) const override;
+  void transformBlock(const double* r, const double* g, const double* b, double* outR, double* outG,
+                      double* outB, size_t n) const override;
 
   void setHueSaturation(HueCurve::Hue hue, double value) override;
   void setVideoSaturation(double value) override;

@@ -71,8 +71,8 @@ public:
     outG = g;
     outB = b;
   }
-  void transformBlock(const double* r, const double* g, const double* b, double* outR,
-                      double* outG, double* outB, size_t n) const override {
+  void transformBlock(const double* r, const double* g, const double* b, double* outR, double* outG,
+                      double* outB, size_t n) const override {
     const double* in[3] = {r, g, b};
     double* out[3] = {outR, outG, outB};
     for (int c = 0; c < 3; ++c)

@@ -4,7 +4,6 @@
 
 #include "kvrPipelineVocabulary.h"
 
-
 #define KVR_SOURCE "src/kvrKestaImageCore"
 
 namespace Kalvora {
@@ -88,9 +87,9 @@ void addParameters(std::vector<std::unique_ptr<PipelineParameter>>& parameters, 
   for (const PipelineParamInfo& p : gCameraParams) {
     if (p.perBranch != perBranch) continue;
     if (p.node == kWhiteBalanceNode && !withWhiteBalance) continue;
-    parameters.push_back(std::make_unique<PipelineParameter>(
-        branch + p.id, p.defaultValue, p.minimum, p.maximum, p.persistence,
-        p.access != kParamReadWrite));
+    parameters.push_back(std::make_unique<PipelineParameter>(branch + p.id, p.defaultValue,
+                                                             p.minimum, p.maximum, p.persistence,
+                                                             p.access != kParamReadWrite));
   }
 }
 

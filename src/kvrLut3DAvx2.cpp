@@ -18,8 +18,7 @@ constexpr size_t kLanes = 4;
 // Four triples, deinterleaved into one vector per channel.
 template <class Sample>
 void loadTriples(const Sample* in, __m256d (&t)[3]) {
-  for (int c = 0; c < 3; ++c)
-    t[c] = _mm256_set_pd(in[9 + c], in[6 + c], in[3 + c], in[c]);
+  for (int c = 0; c < 3; ++c) t[c] = _mm256_set_pd(in[9 + c], in[6 + c], in[3 + c], in[c]);
 }
 
 // The red, green and blue codes of one sample as the three low lanes.
@@ -59,16 +58,16 @@ void interpolateFour(const PackedTetrahedralTable& t, const Sample* in, Sample* 
     // Truncation, capped at the last cell; NaN and negative positions (and
     // -0) take cell 0. The cell goes through int like in the portable
     // reader, so a zero cell is +0.
-    __m256d whole = _mm256_min_pd(_mm256_round_pd(x, _MM_FROUND_TO_ZERO | _MM_FROUND_NO_EXC),
-                                  lastCell);
+    __m256d whole =
+        _mm256_min_pd(_mm256_round_pd(x, _MM_FROUND_TO_ZERO | _MM_FROUND_NO_EXC), lastCell);
     whole = _mm256_and_pd(whole, _mm256_cmp_pd(x, zero, _CMP_GE_OQ));
     cell[c] = _mm256_cvttpd_epi32(whole);
     fraction[c] = _mm256_sub_pd(x, _mm256_cvtepi32_pd(cell[c]));
   }
   // The five comparisons as bit values 1, 2, 4, 8, 16, summed.
   auto bit = [](__m256d a, __m256d b, int predicate, double value) {
-    const __m256d mask = predicate == _CMP_GT_OQ ? _mm256_cmp_pd(a, b, _CMP_GT_OQ)
-                                                 : _mm256_cmp_pd(a, b, _CMP_GE_OQ);
+    const __m256d mask =
+        predicate == _CMP_GT_OQ ? _mm256_cmp_pd(a, b, _CMP_GT_OQ) : _mm256_cmp_pd(a, b, _CMP_GE_OQ);
     return _mm256_and_pd(mask, _mm256_set1_pd(value));
   };
   __m256d bits = bit(fraction[0], fraction[1], _CMP_GT_OQ, 1.0);
@@ -76,10 +75,10 @@ void interpolateFour(const PackedTetrahedralTable& t, const Sample* in, Sample* 
   bits = _mm256_add_pd(bits, bit(fraction[0], fraction[2], _CMP_GE_OQ, 4.0));
   bits = _mm256_add_pd(bits, bit(fraction[2], fraction[0], _CMP_GE_OQ, 8.0));
   bits = _mm256_add_pd(bits, bit(fraction[1], fraction[2], _CMP_GE_OQ, 16.0));
-  const __m128i base = _mm_add_epi32(
-      _mm_add_epi32(_mm_mullo_epi32(cell[0], _mm_set1_epi32(t.planeStride)),
-                    _mm_mullo_epi32(cell[1], _mm_set1_epi32(t.rowStride))),
-      cell[2]);
+  const __m128i base =
+      _mm_add_epi32(_mm_add_epi32(_mm_mullo_epi32(cell[0], _mm_set1_epi32(t.planeStride)),
+                                  _mm_mullo_epi32(cell[1], _mm_set1_epi32(t.rowStride))),
+                    cell[2]);
 
   alignas(32) double f[3 * kLanes];  // channel by channel
   alignas(16) int32_t walk[kLanes];

@@ -31,7 +31,8 @@ void applyStageBlocks(const LutFunc3D* const* stages, size_t count, const double
     return;
   }
   stages[0]->transformBlock(r, g, b, outR, outG, outB, n);
-  for (size_t i = 1; i < count; ++i) stages[i]->transformBlock(outR, outG, outB, outR, outG, outB, n);
+  for (size_t i = 1; i < count; ++i)
+    stages[i]->transformBlock(outR, outG, outB, outR, outG, outB, n);
 }
 
 }  // namespace
@@ -43,8 +44,8 @@ void LutComposite3D::transform(double r, double g, double b, double& outR, doubl
   applyStages(stages_.data(), stages_.size(), r, g, b, outR, outG, outB);
 }
 
-void LutComposite3D::transformBlock(const double* r, const double* g, const double* b,
-                                    double* outR, double* outG, double* outB, size_t n) const {
+void LutComposite3D::transformBlock(const double* r, const double* g, const double* b, double* outR,
+                                    double* outG, double* outB, size_t n) const {
   applyStageBlocks(stages_.data(), stages_.size(), r, g, b, outR, outG, outB, n);
 }
 
@@ -68,8 +69,7 @@ void LutComposite3DSmall::transform(double r, double g, double b, double& outR, 
 }
 
 void LutComposite3DSmall::transformBlock(const double* r, const double* g, const double* b,
-                                         double* outR, double* outG, double* outB,
-                                         size_t n) const {
+                                         double* outR, double* outG, double* outB, size_t n) const {
   applyStageBlocks(stage_, static_cast<size_t>(count_), r, g, b, outR, outG, outB, n);
 }
 

@@ -94,12 +94,12 @@ void LutGeneratorImageCore::createExports() {
 }
 
 void LutGeneratorImageCore::createParameters() {
-  setParameter(makeRecords<PipelineParameter>(
-                   gLutGeneratorParams,
-                   [](const PipelineParamInfo& e) {
-                     return new PipelineParameter(e.id, e.defaultValue, e.minimum, e.maximum,
-                                                  e.persistence, e.access != kParamReadWrite);
-                   }),
+  setParameter(makeRecords<PipelineParameter>(gLutGeneratorParams,
+                                              [](const PipelineParamInfo& e) {
+                                                return new PipelineParameter(
+                                                    e.id, e.defaultValue, e.minimum, e.maximum,
+                                                    e.persistence, e.access != kParamReadWrite);
+                                              }),
                gLutGeneratorVocabulary.paramCount);
 }
 

@@ -12,7 +12,8 @@ namespace Kalvora {
 const double gUnityMatrix[9] = {1, 0, 0, 0, 1, 0, 0, 0, 1};
 const double gZeroMatrix[9] = {0, 0, 0, 0, 0, 0, 0, 0, 0};
 const double gLumaFactors[3] = {0.212639, 0.715169, 0.072192};
-const double gCat02Mat[9] = {0.7328, 0.4296, -0.1624, -0.7036, 1.6975, 0.0061, 0.003, 0.0136, 0.9834};
+const double gCat02Mat[9] = {0.7328, 0.4296, -0.1624, -0.7036, 1.6975,
+                             0.0061, 0.003,  0.0136,  0.9834};
 
 void mulRgbMat(double const (&a)[9], double const (&b)[9], double (&out)[9]) {
   for (int r = 0; r < 3; ++r)

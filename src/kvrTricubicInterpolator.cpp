@@ -344,9 +344,9 @@ void TricubicInterpolator::interpolateInCell(const int (&corner)[8], double fr, 
   const unsigned short* source[3] = {red_, green_, blue_};
   for (int c = 0; c < 3; ++c) {
     const std::ptrdiff_t base = static_cast<std::ptrdiff_t>(c) * channelOffset_;
-    out[c] = interpolateCell(corner, fr, fg, fb, source[c], dR_.data() + base,
-                             dG_.data() + base, dB_.data() + base, dRG_.data() + base,
-                             dRB_.data() + base, dGB_.data() + base, dRGB_.data() + base);
+    out[c] = interpolateCell(corner, fr, fg, fb, source[c], dR_.data() + base, dG_.data() + base,
+                             dB_.data() + base, dRG_.data() + base, dRB_.data() + base,
+                             dGB_.data() + base, dRGB_.data() + base);
   }
 }
 
@@ -358,11 +358,10 @@ double TricubicInterpolator::interpolate(double fr, double fg, double fb, const 
 }
 
 double TricubicInterpolator::interpolateCell(const int (&corner)[8], double fr, double fg,
-                                             double fb, const unsigned short* f,
-                                             const int32_t* dR, const int32_t* dG,
-                                             const int32_t* dB, const int32_t* dRG,
-                                             const int32_t* dRB, const int32_t* dGB,
-                                             const int32_t* dRGB) const {
+                                             double fb, const unsigned short* f, const int32_t* dR,
+                                             const int32_t* dG, const int32_t* dB,
+                                             const int32_t* dRG, const int32_t* dRB,
+                                             const int32_t* dGB, const int32_t* dRGB) const {
   // The matrix's corner order, x (red) fastest.
   static constexpr Index kCornerOrder[8] = {k000, k100, k010, k110, k001, k101, k011, k111};
   // The eight groups of eight corner values, stacked in group order.

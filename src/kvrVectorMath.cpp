@@ -55,8 +55,7 @@ struct Sse2 {
 const VectorKernels::Table* selectKernels() {
 #if defined(__x86_64__)
   __builtin_cpu_init();
-  if (__builtin_cpu_supports("avx512f") && VectorKernels::avx512())
-    return VectorKernels::avx512();
+  if (__builtin_cpu_supports("avx512f") && VectorKernels::avx512()) return VectorKernels::avx512();
   if (__builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma") && VectorKernels::avx2())
     return VectorKernels::avx2();
 #endif

@@ -67,7 +67,8 @@ struct Loops {
   static void powFromLog(const double* x, double y, double* out, size_t n) {
     if (y == 0.0) return powScalarExponent(x, y, out, n);
     const V exponent = Traits::broadcast(y);
-    unary(x, out, n, [exponent](V v) { return Traits::exp(Traits::mul(exponent, Traits::log(v))); });
+    unary(x, out, n,
+          [exponent](V v) { return Traits::exp(Traits::mul(exponent, Traits::log(v))); });
   }
   static void pow(const double* x, const double* y, double* out, size_t n) {
     binary(x, y, out, n, [](V a, V b) { return Traits::pow(a, b); });

@@ -21,8 +21,8 @@ inline double clamp01(double x) {
 
 // mulRgbMatVect, visible to the compiler so that it is inlined in the
 // per-point loops; the same operations in the same order.
-inline void multiply(const double (&m)[9], double r, double g, double b, double& outR,
-                     double& outG, double& outB) {
+inline void multiply(const double (&m)[9], double r, double g, double b, double& outR, double& outG,
+                     double& outB) {
   outR = m[0] * r + m[1] * g + m[2] * b;
   outG = m[3] * r + m[4] * g + m[5] * b;
   outB = m[6] * r + m[7] * g + m[8] * b;
@@ -205,8 +205,8 @@ void Vorn2VideoLut::transform(double r, double g, double b, double& outR, double
 // arrays: the elementary functions run vectorised, the splines and matrices
 // per point exactly as in the scalar forms.
 
-void Vorn2VideoLut::transformBlock(const double* r, const double* g, const double* b,
-                                   double* outR, double* outG, double* outB, size_t n) const {
+void Vorn2VideoLut::transformBlock(const double* r, const double* g, const double* b, double* outR,
+                                   double* outG, double* outB, size_t n) const {
   forEachChunk(n, [&](size_t first, size_t count) {
     const double* in[3] = {r + first, g + first, b + first};
     double* out[3] = {outR + first, outG + first, outB + first};
@@ -255,8 +255,7 @@ void Vorn2VideoLut::sdrBlock(const double* r, const double* g, const double* b, 
     double cb = 0.0;
     double cr = 0.0;
     if (p.cmag[i] != 0.0) {
-      const double chroma =
-          chromaLumaCurve_.getChroma(p.v[i]) * chromaCurve_.getChroma(p.cmag[i]);
+      const double chroma = chromaLumaCurve_.getChroma(p.v[i]) * chromaCurve_.getChroma(p.cmag[i]);
       const double f = hueCurve_.getChroma(p.hue[i]) * chroma * saturationBoost_ / p.cmag[i];
       cb = f * p.cb[i];
       cr = f * p.cr[i];

@@ -80,13 +80,6 @@ TEST(ByteOrderTest, WritesMostOrLeastSignificantByteFirst) {
   EXPECT_EQ(encode<unsigned char>(write_uint8_le, 0xFE), Bytes{0xFE});
 }
 
-TEST(ByteOrderTest, IntegersRoundTripInBothOrders) {
-  expectRoundTrips(write_uint8_be, read_uint8_be, write_uint8_le, read_uint8_le);
-  expectRoundTrips(write_uint16_be, read_uint16_be, write_uint16_le, read_uint16_le);
-  expectRoundTrips(write_uint32_be, read_uint32_be, write_uint32_le, read_uint32_le);
-  expectRoundTrips(write_uint64_be, read_uint64_be, write_uint64_le, read_uint64_le);
-}
-
 TEST(ByteOrderTest, FloatsTravelAsTheirSinglePrecisionBitPattern) {
   EXPECT_EQ(encode(write_float_be, 1.0f), (Bytes{0x3F, 0x80, 0x00, 0x00}));
   EXPECT_EQ(encode(write_float_le, 1.0f), (Bytes{0x00, 0x00, 0x80, 0x3F}));

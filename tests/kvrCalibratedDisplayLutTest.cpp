@@ -111,29 +111,26 @@ protected:
   CalibratedDisplayLut lut{&source};
 };
 
-}  // namespace
+TEST_F(CalibratedDisplay, LuminanceLevelNeedsAV3RecordAndALevelFromZeroToThree) {
+  expectSignal(kMissingCalibration, "No calibration data available!",
+               [&] { lut.setLuminaceLevel(2); });
+  lut.setCalibrationData(&gKestaMirelCalibrationDefaultData);
+  expectSignal(kMissingCalibration, "No calibration data available!",
+               [&] { lut.setLuminaceLevel(0); });
 
-TEST(DefaultDisplayCalibration, RecordsDescribeTheFourDisplays) {
-  const DisplayCalibrationV2* records[] = {
-      &gPendroSonyCalibrationDefaultData, &gPendroOrtustechCalibrationDefaultData,
-      &gKestaMirelCalibrationDefaultData, &gKestaMirelLegacyCalibrationData};
-  const uint16_t ids[] = {2, 3, 4, 6};
-  const uint32_t codes[] = {22, 22, 24, 24};
-  for (int i = 0; i < 4; ++i) {
-    EXPECT_EQ(records[i]->version, 2);
-    EXPECT_EQ(records[i]->dataType, 1u);
-    EXPECT_EQ(records[i]->displayId, ids[i]);
-    EXPECT_EQ(records[i]->gammaCode, codes[i]);
+  DisplayCalibrationV3 record = v3Record();
+  lut.setCalibrationData(&record);
+  lut.setLuminaceLevel(1);
+  for (int bad : {4, 5, -1, -2147483647 - 1}) {
+    expectSignal(kIllegalValue, "Illegal luminance value!", [&] { lut.setLuminaceLevel(bad); });
+    EXPECT_EQ(channel(2, 0.25), v3Curve(record, 1, 2, 0.25)) << bad;
   }
-  EXPECT_EQ(gPendroSonyCalibrationDefaultData.gain[0], double(0.8049f));
-  EXPECT_EQ(gPendroSonyCalibrationDefaultData.gain[1], double(0.7558f));
-  EXPECT_EQ(gPendroSonyCalibrationDefaultData.rgb2xyz[8], double(1.003369f));
-  EXPECT_EQ(gPendroOrtustechCalibrationDefaultData.gain[2], 0.5914518);
-  EXPECT_EQ(gKestaMirelCalibrationDefaultData.rgb2xyz[0], 0.52188326);
-  EXPECT_EQ(gKestaMirelLegacyCalibrationData.gamma[1], 2.4);
-  // The legacy matrix is Rec.709: its luminance row is the Rec.709 luma.
-  for (int c = 0; c < 3; ++c) EXPECT_NEAR(kesta_legacy_mirel_xyz[3 + c], gLumaFactors[c], 1e-6);
+  expectMatrix(record.levels[1].rgb2xyz);
+  lut.setLuminaceLevel(3);
+  EXPECT_EQ(channel(2, 0.25), v3Curve(record, 3, 2, 0.25));
 }
+
+}  // namespace
 
 TEST_F(CalibratedDisplay, UncalibratedThenMirelDefault) {
   EXPECT_EQ(lut.getCalibrationData(), nullptr);
@@ -238,22 +235,6 @@ TEST_F(CalibratedDisplay, SingularMatrixLeavesTheUnitMatrix) {
   expectMatrix(pendro_default_tft_xyz);
 }
 
-TEST_F(CalibratedDisplay, ViewingSaturationBlendsTowardsTheLuminance) {
-  lut.setCalibrationData(&gPendroOrtustechCalibrationDefaultData);
-  lut.setViewingSaturation(0.5);
-  expectMatrix(pendro_default_tft_xyz, 0.5);
-  EXPECT_THROW(lut.setViewingSaturation(0.0), KvrSignal);
-  expectMatrix(pendro_default_tft_xyz, 0.5);
-
-  // At saturation near 0 every display colour is a multiple of the luminance.
-  lut.setViewingSaturation(1e-12);
-  double m[9], xyz[9];
-  lut.getColorMatrix(m);
-  source.getXyzMatrix(xyz);
-  for (int r = 0; r < 3; ++r)
-    for (int c = 1; c < 3; ++c) EXPECT_NEAR(m[3 * r + c] / m[3 * r], xyz[3 + c] / xyz[3], 1e-9);
-}
-
 TEST_F(CalibratedDisplay, V3UsesTheCurvesAndMatrixOfTheCurrentLevel) {
   DisplayCalibrationV3 record = v3Record();
   lut.setCalibrationData(&gPendroSonyCalibrationDefaultData);  // gains are reset to 1
@@ -270,25 +251,6 @@ TEST_F(CalibratedDisplay, V3UsesTheCurvesAndMatrixOfTheCurrentLevel) {
   other.levels[2].curve[1].y[1] = 7;
   lut.setCalibrationData(&other);
   EXPECT_EQ(channel(1, 0.25), v3Curve(other, 2, 1, 0.25));
-}
-
-TEST_F(CalibratedDisplay, LuminanceLevelNeedsAV3RecordAndALevelFromZeroToThree) {
-  expectSignal(kMissingCalibration, "No calibration data available!",
-               [&] { lut.setLuminaceLevel(2); });
-  lut.setCalibrationData(&gKestaMirelCalibrationDefaultData);
-  expectSignal(kMissingCalibration, "No calibration data available!",
-               [&] { lut.setLuminaceLevel(0); });
-
-  DisplayCalibrationV3 record = v3Record();
-  lut.setCalibrationData(&record);
-  lut.setLuminaceLevel(1);
-  for (int bad : {4, 5, -1, -2147483647 - 1}) {
-    expectSignal(kIllegalValue, "Illegal luminance value!", [&] { lut.setLuminaceLevel(bad); });
-    EXPECT_EQ(channel(2, 0.25), v3Curve(record, 1, 2, 0.25)) << bad;
-  }
-  expectMatrix(record.levels[1].rgb2xyz);
-  lut.setLuminaceLevel(3);
-  EXPECT_EQ(channel(2, 0.25), v3Curve(record, 3, 2, 0.25));
 }
 
 TEST_F(CalibratedDisplay, KnotCountMustBeFromOneToTwentyOne) {

@@ -105,45 +105,6 @@ TEST_F(CalibrationLoader, ReadsHeaderAndRowsAndLeavesTheCodeAlone) {
   }
 }
 
-TEST_F(CalibrationLoader, SmallFilesAndUnreadableHeaderNumbers) {
-  Record empty = loadGood("good_no_rows.txt");
-  ASSERT_NE(empty, nullptr);
-  EXPECT_EQ(empty->rowCount, 0);
-  EXPECT_EQ(empty->layoutVersion, 1u);
-  Record single = loadGood("good_no_newline_at_end.txt");
-  ASSERT_NE(single, nullptr);
-  ASSERT_EQ(single->rowCount, 1);
-  EXPECT_EQ(single->rows()[0].cct, 4300);
-
-  Record record = loadGood("good_unreadable_header_values.txt");
-  ASSERT_NE(record, nullptr);
-  EXPECT_EQ(record->headerValue1, 0u);
-  EXPECT_EQ(record->headerValue2, 0u);  // does not fit in 32 bits
-  EXPECT_EQ(record->date, localMidnight(1, 0, 2020));
-  ASSERT_EQ(record->rowCount, 1);
-  const auto& row = record->rows()[0];
-  EXPECT_EQ(row.cct, 5600);  // truncated toward zero
-  EXPECT_EQ(row.matrix[1], 0.1);
-  EXPECT_EQ(row.gainRed, static_cast<float>(1.1));
-  EXPECT_EQ(row.gainBlue, static_cast<float>(0.7));
-  EXPECT_EQ(row.slope, static_cast<float>(-1.2));
-}
-
-TEST_F(CalibrationLoader, MessagesOfTheFailures) {
-  const char* dateErrors[] = {"bad_month_lower_case.txt", "bad_month_unknown.txt", "bad_empty.txt"};
-  for (const char* name : dateErrors) EXPECT_EQ(messageFor(name), "Date conversion error") << name;
-  const char* rowErrors[] = {
-      "bad_row_with_12_numbers.txt",        "bad_row_with_14_numbers.txt",
-      "bad_blank_line_between_rows.txt",    "bad_row_count_too_high.txt",
-      "bad_row_count_2_pow_32_minus_1.txt", "bad_row_count_2_pow_32_plus_5.txt"};
-  for (const char* name : rowErrors)
-    EXPECT_EQ(messageFor(name), "Error by reading RGB matrix") << name;
-
-  Report report = loadBad(kDataDir + "bad_month_lower_case.txt");
-  EXPECT_EQ(report.where.rfind("src/kvrCameraCalibration:", 0), 0u) << report.where;
-  EXPECT_EQ(report.where.substr(report.where.size() - 6), " ERROR");
-}
-
 TEST_F(CalibrationLoader, MissingFileNullPathAndDirectory) {
   const std::string path = kDataDir + "no_such_file_%s%n.txt";
   testing::internal::CaptureStderr();

@@ -40,13 +40,6 @@ TEST(CubeValue, EverySixteenBitCodeSurvivesInPlainDecimals) {
   }
 }
 
-TEST(CubeValue, ExactValuesKeepTheirDigits) {
-  EXPECT_EQ(formatCubeValue(0.0), "0.0000000");
-  EXPECT_EQ(formatCubeValue(1.0), "1.0000000");
-  EXPECT_EQ(formatCubeValue(0.5), "0.5000000");
-  EXPECT_EQ(formatCubeValue(1.0 / 65535.0), "0.00001525902");
-}
-
 // A 3-D table whose codes tell where they came from: red output = 100 + r,
 // green = 200 + g, blue = 300 + b for grid point (r, g, b).
 std::vector<unsigned short> positionCodes(int n) {

@@ -46,6 +46,37 @@ void expectSignal(Work&& work, ErrorCode code, const char* message,
   }
 }
 
+TEST(DisplayNames, AlternativeIdentifierAnswersToo) {
+  const DisplayColorSpace cs =
+      space(EotfType::Gamma, kGamma26, "com.apple.proapps.colorspace.p3.dci.gamma26",
+            "com.apple.proapps.colorspace.dci.p3.gamma26");
+  EXPECT_TRUE(cs.isColorSpace("com.apple.proapps.colorspace.p3.dci.gamma26", 0));
+  EXPECT_TRUE(cs.isColorSpace("com.apple.proapps.colorspace.dci.p3.gamma26", 0));
+  EXPECT_TRUE(cs.isColorSpace("p3.dci.gamma26", 29));
+  EXPECT_TRUE(cs.isColorSpace("dci.p3.gamma26", 29));
+  EXPECT_FALSE(cs.isColorSpace("dci.p3.gamma2", 29));
+  EXPECT_EQ(cs.getNameLen(), 43u);
+
+  const unsigned char alt[] = "com.apple.proapps.colorspace.dci.p3.gamma26 trailing";
+  const unsigned char main[] = "com.apple.proapps.colorspace.p3.dci.gamma26";
+  const unsigned char neither[] = "com.apple.proapps.colorspace.p3.d65.gamma26";
+  EXPECT_TRUE(cs.isColorSpace(alt, 0));
+  EXPECT_TRUE(cs.isColorSpace(main, 0));
+  EXPECT_FALSE(cs.isColorSpace(neither, 0));
+  EXPECT_TRUE(cs.isColorSpace(alt + 29, 29));
+
+  // Identity by name ignores the alternative identifier.
+  EXPECT_TRUE(cs !=
+              space(EotfType::Gamma, kGamma26, "com.apple.proapps.colorspace.dci.p3.gamma26"));
+
+  // HDR is decided by identifier (main or alternative), not by the EOTF.
+  EXPECT_TRUE(
+      space(EotfType::Gamma, kGamma24, "com.apple.proapps.colorspace.rec2100.d65.pq").isHDR());
+  EXPECT_TRUE(
+      space(EotfType::Pq, 0.0, "x", "com.apple.proapps.colorspace.rec2100.d65.hlg").isHDR());
+  EXPECT_FALSE(space(EotfType::Pq, 0.0).isHDR());
+}
+
 }  // namespace
 
 TEST(DisplayGamma, SinglePrecisionGammasUseTheSharedCurves) {
@@ -100,37 +131,6 @@ TEST(DisplayEotf, CallerTableDecodesAndItsInverseEncodes) {
     EXPECT_EQ(cs.getLinLut(pure), &table);
     EXPECT_DOUBLE_EQ(cs.getGammaLut(1, pure)->transform(0.75), 861.5 / 1023);
   }
-}
-
-TEST(DisplayNames, AlternativeIdentifierAnswersToo) {
-  const DisplayColorSpace cs =
-      space(EotfType::Gamma, kGamma26, "com.apple.proapps.colorspace.p3.dci.gamma26",
-            "com.apple.proapps.colorspace.dci.p3.gamma26");
-  EXPECT_TRUE(cs.isColorSpace("com.apple.proapps.colorspace.p3.dci.gamma26", 0));
-  EXPECT_TRUE(cs.isColorSpace("com.apple.proapps.colorspace.dci.p3.gamma26", 0));
-  EXPECT_TRUE(cs.isColorSpace("p3.dci.gamma26", 29));
-  EXPECT_TRUE(cs.isColorSpace("dci.p3.gamma26", 29));
-  EXPECT_FALSE(cs.isColorSpace("dci.p3.gamma2", 29));
-  EXPECT_EQ(cs.getNameLen(), 43u);
-
-  const unsigned char alt[] = "com.apple.proapps.colorspace.dci.p3.gamma26 trailing";
-  const unsigned char main[] = "com.apple.proapps.colorspace.p3.dci.gamma26";
-  const unsigned char neither[] = "com.apple.proapps.colorspace.p3.d65.gamma26";
-  EXPECT_TRUE(cs.isColorSpace(alt, 0));
-  EXPECT_TRUE(cs.isColorSpace(main, 0));
-  EXPECT_FALSE(cs.isColorSpace(neither, 0));
-  EXPECT_TRUE(cs.isColorSpace(alt + 29, 29));
-
-  // Identity by name ignores the alternative identifier.
-  EXPECT_TRUE(cs !=
-              space(EotfType::Gamma, kGamma26, "com.apple.proapps.colorspace.dci.p3.gamma26"));
-
-  // HDR is decided by identifier (main or alternative), not by the EOTF.
-  EXPECT_TRUE(
-      space(EotfType::Gamma, kGamma24, "com.apple.proapps.colorspace.rec2100.d65.pq").isHDR());
-  EXPECT_TRUE(
-      space(EotfType::Pq, 0.0, "x", "com.apple.proapps.colorspace.rec2100.d65.hlg").isHDR());
-  EXPECT_FALSE(space(EotfType::Pq, 0.0).isHDR());
 }
 
 TEST(DisplayFailures, ConstructorArguments) {

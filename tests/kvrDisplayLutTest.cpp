@@ -61,14 +61,6 @@ void expectGrey(const LutFuncRgb& lut, double x, double v) {
   for (int k = 0; k < 3; ++k) EXPECT_DOUBLE_EQ(rgb[k], v) << "at " << x << ", channel " << k;
 }
 
-void expectBand(const ColorRange& row, double min, double max, const double (&colour)[3]) {
-  EXPECT_EQ(row.min, min);
-  EXPECT_EQ(row.max, max);
-  EXPECT_EQ(row.red, colour[0]);
-  EXPECT_EQ(row.green, colour[1]);
-  EXPECT_EQ(row.blue, colour[2]);
-}
-
 template <class Work>
 void expectSignal(Work&& work, const char* message) {
   try {
@@ -88,35 +80,15 @@ void expectEncoding(DisplayLut& lut, const LutFunc* f) {
   for (int k = 0; k < 3; ++k) EXPECT_EQ(&triple->getColorChannel(k), f) << k;
 }
 
-}  // namespace
-
-TEST(DisplayLutTables, PaintingColoursAndConstructedTables) {
-  const double seventh = 0.699999988079071;
-  EXPECT_EQ(DisplayLut::sPurple[0], seventh);
-  EXPECT_EQ(DisplayLut::sPurple[2], 1.0);
-  EXPECT_EQ(DisplayLut::sPink[1], seventh);
-  EXPECT_EQ(DisplayLut::sPink[2], seventh);
-  EXPECT_EQ(DisplayLut::sYellow[0] + DisplayLut::sYellow[1] + DisplayLut::sYellow[2], 2.0);
-  EXPECT_EQ(DisplayLut::sBlue[2] + DisplayLut::sGreen[1] + DisplayLut::sRed[0], 3.0);
-
+TEST(DisplayLutViewing, SaturationMustBePositive) {
   ElvexView view;
-  InspectedLut lut(&view, &view);
-  const ColorRange* elvex = lut.elvexRanges();
-  expectBand(elvex[0], 0, 0.0019000000320374966, DisplayLut::sPurple);
-  expectBand(elvex[2], 0.10339999943971634, 0.12870000302791595, DisplayLut::sGreen);
-  expectBand(elvex[5], 0.9753999710083008, 1.100000023841858, DisplayLut::sRed);
-  expectBand(elvex[6], 0, 0.10670000314712524, DisplayLut::sPurple);
-  expectBand(elvex[7], 0.10670000314712524, 0.14820000529289246, DisplayLut::sBlue);
-  expectBand(elvex[8], 0.3799999952316284, 0.40059998631477356, DisplayLut::sGreen);
-  expectBand(elvex[9], 0.45260000228881836, 0.47369998693466187, DisplayLut::sPink);
-  expectBand(elvex[10], 0.7777000069618225, 0.8460999727249146, DisplayLut::sYellow);
-  expectBand(elvex[11], 0.8460999727249146, 1.100000023841858, DisplayLut::sRed);
-  const ColorRange* video = lut.videoRanges();
-  expectBand(video[4], 0, 0, DisplayLut::sYellow);
-  expectBand(video[6], 0, 0.0019000000320374966, DisplayLut::sPurple);
-  expectBand(video[9], 0.20839999616146088, 0.24729999899864197, DisplayLut::sPink);
-  expectBand(video[11], 0.9753999710083008, 1.100000023841858, DisplayLut::sRed);
+  ColorConversionLut lut(&view, &view);
+  for (double bad : {0.0, -0.5, std::numeric_limits<double>::quiet_NaN()})
+    expectSignal([&] { lut.setViewingSaturation(bad); }, "Illegal viewing saturation");
+  EXPECT_NO_THROW(lut.setViewingSaturation(1e-9));
 }
+
+}  // namespace
 
 TEST(DisplayLutBands, SeparationPushesLowerBandsDownAndStretchesTheOuterOnes) {
   ColorRange two[2] = {{0.1, 0.3, 0, 0, 0}, {0.2, 0.25, 1, 1, 1}};
@@ -213,14 +185,6 @@ TEST(DisplayLutViewing, GammaRaisesTheClampedInputUnlessOneOrZero) {
   }
 }
 
-TEST(DisplayLutViewing, SaturationMustBePositive) {
-  ElvexView view;
-  ColorConversionLut lut(&view, &view);
-  for (double bad : {0.0, -0.5, std::numeric_limits<double>::quiet_NaN()})
-    expectSignal([&] { lut.setViewingSaturation(bad); }, "Illegal viewing saturation");
-  EXPECT_NO_THROW(lut.setViewingSaturation(1e-9));
-}
-
 TEST(DisplayLutFalseColour, LogSourcePaintsTheElvexBandsDirectly) {
   ElvexView view;
   ColorConversionLut lut(&view, &view);
@@ -234,37 +198,6 @@ TEST(DisplayLutFalseColour, LogSourcePaintsTheElvexBandsDirectly) {
   expectGrey(painter, 0.12870000302791595, 0.12870000302791595);
   expectColour(painter, 0.1287, DisplayLut::sGreen);
   EXPECT_EQ(lut.getLinLut(), &LutFunc::sUnity);
-}
-
-TEST(DisplayLutFalseColour, ElvexLimitsFollowTheLogCurve) {
-  ElvexView view;
-  InspectedLut lut(&view, &view);
-  Elvex elvex(kestaElvexparam, 800.0);
-  lut.setElvexFalseColorLimits(elvex);
-  lut.setFalseColor(true);
-  const LutFuncRgb& painter = *lut.getGammaLut();
-
-  const double grey = kestaElvexparam.encodingOffset;
-  expectColour(painter, grey, DisplayLut::sGreen);
-  expectColour(painter, grey + 0.0103, DisplayLut::sGreen);
-  expectGrey(painter, grey + 0.0105, grey + 0.0105);
-  expectColour(painter, elvex.skinValue(), DisplayLut::sPink);
-  expectColour(painter, elvex.transform(0.7), DisplayLut::sYellow);
-  expectColour(painter, elvex.transform(1.0), DisplayLut::sRed);
-  expectColour(painter, 1.0005, DisplayLut::sRed);
-  expectGrey(painter, 1.001, 1.001);
-  // Black: up to 2.5 codes of 16 bits above black is purple, up to 10 blue.
-  expectColour(painter, elvex.valueZeroBase(1.0 / 65535), DisplayLut::sPurple);
-  expectColour(painter, elvex.valueZeroBase(5.0 / 65535), DisplayLut::sBlue);
-  const double dark = elvex.valueZeroBase(20.0 / 65535);
-  expectGrey(painter, dark, dark);
-
-  // The default table keeps its own bands except grey and skin.
-  const ColorRange* rows = lut.elvexRanges();
-  EXPECT_EQ(rows[8].min, rows[2].min);
-  EXPECT_EQ(rows[9].max, rows[3].max);
-  expectBand(rows[7], 0.10670000314712524, 0.14820000529289246, DisplayLut::sBlue);
-  expectBand(rows[10], 0.7777000069618225, 0.8460999727249146, DisplayLut::sYellow);
 }
 
 TEST(DisplayLutFalseColour, DisplayLinearBandsAreEncodedForTheDisplay) {
@@ -343,17 +276,4 @@ TEST(DisplayLutFalseColour, VideoBoundsAreClampedAndSeparated) {
                  "Illegal false color mode");
   lut.setVideoFalseColorLimits();
   EXPECT_EQ(rows[2].min, 0.10339999943971634);
-}
-
-TEST(DisplayLutFalseColour, LegacyViewBandsBypassTheGreyScaleCurve) {
-  ColorSpaces registry;
-  KestaLegacyView legacy;
-  const DisplayColorSpace* dst = registry.forId(Rec1886);
-  InspectedLut lut(&legacy, dst);
-  lut.setVideoGrayScaleCurve(&kTwice);
-  lut.setVideoFalseColorLimits();
-  const LutFunc& lin = *legacy.getLinLut(false);
-  const LutFunc& encode = *dst->getGammaLut(1, false);
-  EXPECT_EQ(lut.videoRanges()[2].min, encode.transform(lin.transform(0.10339999943971634)));
-  EXPECT_EQ(lut.videoRanges()[3].max, encode.transform(lin.transform(0.24729999899864197)));
 }

@@ -32,39 +32,6 @@ TEST(KvrSignal, DefaultCodeAndMessageCopiedAndCut) {
             std::string(1023, 'b'));
 }
 
-TEST(ErrorCodes, NumbersArePartOfTheInterface) {
-  const std::pair<ErrorCode, int> codes[] = {{kNoError, 0},
-                                             {kIllegalIndex, 1},
-                                             {kIllegalValue, 3},
-                                             {kUnknownId, 4},
-                                             {kLimitExceeded, 5},
-                                             {kMissingCalibration, 6},
-                                             {kReadOnly, 7},
-                                             {kMagicMismatch, 8},
-                                             {kUnknownFileVersion, 9},
-                                             {kCrcMismatch, 10},
-                                             {kUnknownAtomKey, 13},
-                                             {kUnknownMetaDataVersion, 14},
-                                             {kUnknownColorSpace, 15},
-                                             {kUnknownFeature, 16},
-                                             {kUnsupportedVersion, 17},
-                                             {kIllegalCall, 18},
-                                             {kUnknownRevision, 21},
-                                             {kUnknownDesignDataKey, 22},
-                                             {kUnknownError, 999}};
-  for (auto [code, number] : codes) EXPECT_EQ(static_cast<int>(code), number);
-  EXPECT_EQ(sizeof(ErrorCode), 4u);
-}
-
-TEST(Globals, FirstInstalledHandlerIsTheDefaultAndDebugLevelStartsAtOne) {
-  ErrorHandler first = setErrorHandler(nullptr);
-  EXPECT_EQ(first, &defaultErrorHandler);
-  EXPECT_EQ(setErrorHandler(first), nullptr);
-  EXPECT_EQ(setDebugLevel(5), 1);
-  EXPECT_EQ(setDebugLevel(1), 5);
-  EXPECT_EQ(gDBG, 1);
-}
-
 TEST(DefaultHandler, WritesLocationColonBlankMessageNewline) {
   testing::internal::CaptureStderr();
   KvrError("src/kvrKalvora:231 ERROR", "parameter value %f for id %d", 2.5, 1001);

@@ -73,19 +73,6 @@ TEST(FalseColorLutPainting, BandsGetTheirColourAndTheRestIsGrey) {
   EXPECT_EQ(table[13], 0.0);
 }
 
-TEST(FalseColorLutPainting, FirstRowWinsAndMonoComesFirst) {
-  const FalseColorLut::ColorRange overlapping[2] = {{0.0, 0.5, 1, 0, 0}, {0.2, 1.0, 0, 0, 1}};
-  FalseColorLut lut(overlapping, 2);
-  expectPaint(lut, 0.3, 1, 0, 0);
-  expectPaint(lut, 0.7, 0, 0, 1);
-
-  Doubler doubler;
-  FalseColorLut mono(kLogBands, 6);
-  mono.setMonoChannel(doubler);
-  expectPaint(mono, 0.11, 1, k7, k7);     // 0.22
-  expectPaint(mono, 0.1, 0.2, 0.2, 0.2);  // grey shows the mono value
-}
-
 TEST(FalseColorLutPainting, TableIsBorrowedAndMayBeMissing) {
   FalseColorLut::ColorRange bands[1] = {{0.0, 0.5, 1, 0, 0}};
   FalseColorLut lut;

@@ -63,24 +63,33 @@ std::vector<std::vector<double>> recomputedSamples(const HermiteSpline& s) {
   return samplesAll(fresh);
 }
 
-}  // namespace
-
-TEST(HermiteSpline, PublishedShapesAndEndValues) {
-  const HermiteSpline line = makeSpline({0, 1}, {0, 1}, {1, 1});
-  for (double x : {0.0, 0.125, 0.25, 0.6, 0.999}) EXPECT_DOUBLE_EQ(line.transform(x), x);
-  EXPECT_EQ(line.transform(-1.0), 0.0);
-  EXPECT_EQ(line.transform(5.0), 1.0);
-  const HermiteSpline smoothstep = makeSpline({0, 1}, {0, 1}, {0, 0});
-  EXPECT_DOUBLE_EQ(smoothstep.transform(0.5), 0.5);
-  EXPECT_DOUBLE_EQ(smoothstep.transform(0.25), 0.15625);
-
+TEST(HermiteSpline, CopiesAreDeepAndSmallSplinesAreSafe) {
   const HermiteSpline s = sixKnots();
-  EXPECT_EQ(s.transform(-0.001), 0.0);
-  EXPECT_EQ(s.transform(1.0), 1.0);
-  EXPECT_EQ(s.transform(7.0), 1.0);
-  EXPECT_EQ(s.transform(kNaN), 1.0);
-  EXPECT_EQ(s.transform(-std::numeric_limits<double>::infinity()), 0.0);
+  HermiteSpline copy(s);
+  copy.setY(2, 5.0, true);
+  EXPECT_EQ(s.getY(2), 0.3);
+  EXPECT_EQ(s.transform(0.25), 0.3);
+  EXPECT_EQ(copy.transform(0.25), 5.0);
+  copy = s;
+  EXPECT_EQ(copy.transform(0.25), 0.3);
+
+  HermiteSpline single(1);
+  single.setX(0, 0.5, true);
+  single.setY(0, 0.25, true);
+  single.updatePolynomial(0);
+  single.updatePolynomial();
+  for (double x : {0.0, 0.5, 3.0}) EXPECT_EQ(single.transform(x), 0.25);
+
+  HermiteSpline empty(0);
+  EXPECT_EQ(empty.getCount(), 0);
+  EXPECT_THROW(empty.setY(0, 1.0, true), KvrSignal);
+  EXPECT_THROW(empty.getY(0), KvrSignal);
+  empty.updatePolynomial();
+  EXPECT_EQ(empty.transform(0.5), 0.0);
+  EXPECT_EQ(HermiteSpline(-3).getCount(), 0);
 }
+
+}  // namespace
 
 TEST(HermiteSpline, HitsValuesAndSlopesAndFollowsTheHermiteWeights) {
   const HermiteSpline s = sixKnots();
@@ -139,19 +148,6 @@ TEST(HermiteSpline, CheckedOperationsRejectBadIndicesBeforeChangingAnything) {
     }
 }
 
-TEST(HermiteSpline, MoveBlendsTowardTheTarget) {
-  HermiteSpline s = sixKnots();
-  s.setY(2, 2.0, false);
-  s.moveY(2, 10.0, 0.25, true);
-  EXPECT_DOUBLE_EQ(s.getY(2), 8.0);
-  EXPECT_DOUBLE_EQ(s.transform(s.getX(2)), 8.0);
-  s.setD(1, 4.0, false);
-  s.moveD(1, 0.0, 0.0, false);  // weight 0 reaches the target
-  EXPECT_EQ(s.getD(1), 0.0);
-  s.moveD(1, 5.0, 1.0, false);  // weight 1 keeps the value
-  EXPECT_EQ(s.getD(1), 0.0);
-}
-
 TEST(HermiteSpline, ChangingOneKnotRecomputesOnlyItsIntervals) {
   HermiteSpline s = staleAt(4);
   s.setY(1, s.getY(1) + 0.2, false);
@@ -180,53 +176,6 @@ TEST(HermiteSpline, ChangingOneKnotRecomputesOnlyItsIntervals) {
   HermiteSpline checked = staleAt(3);
   checked.updatePolynomial(3);
   EXPECT_EQ(samplesAll(checked), recomputedSamples(checked));
-}
-
-TEST(HermiteSpline, ConstantAndLinearIntervals) {
-  HermiteSpline s = sixKnots();
-  s.setConstInterval(3);
-  for (double v : samplesInside(s, 3)) EXPECT_EQ(v, 0.7);
-  EXPECT_EQ(s.getD(3), 0.0);
-  // The cleared slope is what a later recompute of interval 2 sees.
-  s.updatePoly(3);
-  const double h = 1e-7;
-  EXPECT_NEAR((0.7 - s.transform(0.5 - h)) / h, 0.0, 1e-5);
-  // An interior knot starts its own interval.
-  s.setY(2, 0.35, false);
-  s.setConstInterval(2);
-  EXPECT_EQ(s.transform(0.25), 0.35);
-
-  HermiteSpline linear = sixKnots();
-  linear.setLinearInterval(3);
-  // The secant of interval 3 is 0.05 / 0.3; the stored slope 0.4 wins.
-  for (double x : {0.5, 0.6, 0.7, 0.79})
-    EXPECT_NEAR(linear.transform(x), 0.7 + 0.4 * (x - 0.5), 1e-15);
-}
-
-TEST(HermiteSpline, CopiesAreDeepAndSmallSplinesAreSafe) {
-  const HermiteSpline s = sixKnots();
-  HermiteSpline copy(s);
-  copy.setY(2, 5.0, true);
-  EXPECT_EQ(s.getY(2), 0.3);
-  EXPECT_EQ(s.transform(0.25), 0.3);
-  EXPECT_EQ(copy.transform(0.25), 5.0);
-  copy = s;
-  EXPECT_EQ(copy.transform(0.25), 0.3);
-
-  HermiteSpline single(1);
-  single.setX(0, 0.5, true);
-  single.setY(0, 0.25, true);
-  single.updatePolynomial(0);
-  single.updatePolynomial();
-  for (double x : {0.0, 0.5, 3.0}) EXPECT_EQ(single.transform(x), 0.25);
-
-  HermiteSpline empty(0);
-  EXPECT_EQ(empty.getCount(), 0);
-  EXPECT_THROW(empty.setY(0, 1.0, true), KvrSignal);
-  EXPECT_THROW(empty.getY(0), KvrSignal);
-  empty.updatePolynomial();
-  EXPECT_EQ(empty.transform(0.5), 0.0);
-  EXPECT_EQ(HermiteSpline(-3).getCount(), 0);
 }
 
 TEST(LinearInterpolator, InterpolatesBetweenScaledKnotsAndHoldsTheEnds) {

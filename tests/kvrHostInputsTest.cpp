@@ -68,7 +68,8 @@ TEST_F(HostInputsTest, SamplingRequestsOutsideTheLimitsWriteNothing) {
         return camera.export3dLut(11, r.meshPoints, c, kLutInterleaved, r.maxValue);
     }
   };
-  for (EntryPoint entry : {kGetCodes, kGetValues, kExportCodes, kExportValues, kCameraExportCodes}) {
+  for (EntryPoint entry :
+       {kGetCodes, kGetValues, kExportCodes, kExportValues, kCameraExportCodes}) {
     std::vector<Request> cases(std::begin(requests), std::end(requests));
     if (entry != kGetValues && entry != kExportValues)
       cases.insert(cases.end(), std::begin(codeRequests), std::end(codeRequests));

@@ -59,11 +59,6 @@ void expectRowsExact(const Row (&rows)[N]) {
 
 }  // namespace
 
-TEST(InterpolateBalance, RowsAreExactInBothDirections) {
-  expectRowsExact(kSystemRows);
-  expectRowsExact(kUnitRows);
-}
-
 TEST(InterpolateBalance, OutsideTheTableTheEndRowsAreUsed) {
   expectRow(balanceAt(1000.0, kSystemRows, kCount), kSystemRows[0]);
   expectRow(balanceAt(2799.9, kSystemRows, kCount), kSystemRows[0]);

@@ -53,11 +53,6 @@ int ramp(int r, int g, int b, int c) {
   return 30000 - 1000 * r - 500 * g + 250 * b;
 }
 
-// Scrambled codes over the whole 16-bit range.
-int scrambled(int r, int g, int b, int c) {
-  return (r * 7919 + g * 104729 + b * 31 + c * 1543) % 65536;
-}
-
 // Corner k of the red channel holds 1 << k, so every corner's share of the
 // result can be read off. Green and blue hold fixed permutations of it.
 std::vector<unsigned short> makeCornerTable() {
@@ -110,83 +105,7 @@ TEST(Interpolator3dTest, CellLookupClampsToTheEdgeCells) {
   EXPECT_EQ(at(tetrahedral, 1e300, -1e300, 0.5)[2], 1000.0);
 }
 
-TEST(Interpolator3dTest, CornerIndicesFollowTheLayoutAndAreCachedPerCell) {
-  ProbeInterpolator interleaved(nullptr, 3, kLutInterleaved), planar(nullptr, 3, kLutPlanar);
-  interleaved.setOrigin(1, 0, 1);
-  planar.setOrigin(1, 0, 1);
-  // Strides: interleaved sample 3, row 9, plane 27; planar 1, 3, 9.
-  const int expectInterleaved[8] = {30, 33, 39, 42, 57, 60, 66, 69};
-  const int expectPlanar[8] = {10, 11, 13, 14, 19, 20, 22, 23};
-  for (int k = 0; k < 8; ++k) {
-    EXPECT_EQ(interleaved.corners()[k], expectInterleaved[k]) << k;
-    EXPECT_EQ(planar.corners()[k], expectPlanar[k]) << k;
-  }
-
-  auto table = makeIdentityTable(4, kLutInterleaved, 100);
-  ProbeInterpolator interp(table.data(), 4, kLutInterleaved);
-  EXPECT_EQ(std::vector<int>(interp.origin(), interp.origin() + 3), std::vector<int>(3, -1));
-  at(interp, 0.4, 0.5, 0.6);
-  EXPECT_EQ(std::vector<int>(interp.origin(), interp.origin() + 3), std::vector<int>(3, 1));
-  // A marker in the cache survives a second evaluation in the same cell and
-  // is replaced when the cell changes.
-  const int saved = interp.corners()[0];
-  interp.corners()[0] = -12345;
-  interp.setOrigin(1, 1, 1);
-  EXPECT_EQ(interp.corners()[0], -12345);
-  interp.setOrigin(1, 1, 2);
-  interp.setOrigin(1, 1, 1);
-  EXPECT_EQ(interp.corners()[0], saved);
-}
-
 // ---- Both interpolators ------------------------------------------------------
-
-TEST(Interpolator3dTest, GridPointsReturnTheirSamplesAndSinglePointTablesAreConstant) {
-  const int n = 5;
-  const long samples = n * n * n;
-  auto table = makeTable(n, kLutPlanar, scrambled);
-  TetrahedralInterpolator tetrahedral(table.data(), n, kLutPlanar);
-  TricubicInterpolator tricubic(table.data(), n, kLutPlanar);
-  for (int r = 0; r < n; ++r)
-    for (int g = 0; g < n; ++g)
-      for (int b = 0; b < n; ++b) {
-        const auto linear = at(tetrahedral, r / 4.0, g / 4.0, b / 4.0);
-        const auto smooth = at(tricubic, r / 4.0, g / 4.0, b / 4.0);
-        for (int c = 0; c < 3; ++c) {
-          const double code = table[tableIndex(kLutPlanar, (r * n + g) * n + b, c, samples)];
-          EXPECT_NEAR(linear[c], code, 1e-9);
-          EXPECT_NEAR(smooth[c], code, 1e-6);
-        }
-      }
-  // Just below and just above an inner cell boundary the tricubic cells agree.
-  const auto below = at(tricubic, 0.5 - 1e-12, 0.3, 0.6),
-             above = at(tricubic, 0.5 + 1e-12, 0.3, 0.6);
-  for (int c = 0; c < 3; ++c) EXPECT_NEAR(below[c], above[c], 1e-3);
-
-  const unsigned short single[3] = {10, 20, 30};
-  TetrahedralInterpolator flat(single, 1, kLutInterleaved);
-  TricubicInterpolator smoothFlat(single, 1, kLutPlanar);
-  const std::array<double, 3> constant = {10.0, 20.0, 30.0};
-  EXPECT_EQ(at(flat, 0.7, -3, 5), constant);
-  EXPECT_EQ(at(smoothFlat, 0.7, -3, 5), constant);
-}
-
-TEST(Interpolator3dTest, TwoPointIdentityTableReproducesTheInput) {
-  const int m = 65535;
-  for (LutOrder order : {kLutInterleaved, kLutPlanar}) {
-    auto table = makeIdentityTable(2, order, m);
-    TetrahedralInterpolator tetrahedral(table.data(), 2, order);
-    TricubicInterpolator tricubic(table.data(), 2, order);
-    for (const Point& p : kPoints) {
-      SCOPED_TRACE(testing::Message() << p.r << " " << p.g << " " << p.b);
-      const auto linear = at(tetrahedral, p.r, p.g, p.b);
-      const auto smooth = at(tricubic, p.r, p.g, p.b);
-      EXPECT_DOUBLE_EQ(linear[0], p.r * m);
-      EXPECT_DOUBLE_EQ(linear[1], p.g * m);
-      EXPECT_DOUBLE_EQ(linear[2], p.b * m);
-      for (int c = 0; c < 3; ++c) EXPECT_NEAR(smooth[c], linear[c], 1e-7);
-    }
-  }
-}
 
 TEST(Interpolator3dTest, LinearTablesAreExactAndExtrapolateFromEdgeCells) {
   const int n = 5;
@@ -234,24 +153,6 @@ TEST(TetrahedralInterpolatorTest, EachOrderingOfTheFractionsTakesItsOwnTetrahedr
   EXPECT_DOUBLE_EQ(centre[2], (6400 + 3200) / 2.0);
 }
 
-TEST(TetrahedralInterpolatorTest, TiesGiveTheValueOfBothNeighbouringTetrahedra) {
-  auto table = makeCornerTable();
-  TetrahedralInterpolator interp(table.data(), 2, kLutInterleaved);
-  const double ties[][3] = {{0.5, 0.5, 0.2}, {0.5, 0.5, 0.8}, {0.7, 0.3, 0.3}, {0.2, 0.6, 0.2},
-                            {0.6, 0.2, 0.6}, {0.2, 0.6, 0.6}, {0.4, 0.4, 0.4}, {0.0, 0.0, 0.9}};
-  for (const auto& t : ties) {
-    const auto atTie = at(interp, t[0], t[1], t[2]);
-    for (int axis = 0; axis < 3; ++axis)
-      for (double shift : {-1e-9, 1e-9}) {
-        double p[3] = {t[0], t[1], t[2]};
-        p[axis] += shift;
-        const auto near = at(interp, p[0], p[1], p[2]);
-        for (int c = 0; c < 3; ++c)
-          EXPECT_NEAR(near[c], atTie[c], 1e-4) << t[0] << " " << t[1] << " " << t[2];
-      }
-  }
-}
-
 // ---- Tricubic ----------------------------------------------------------------
 
 namespace {
@@ -264,19 +165,6 @@ double monomialDerivative(int p, int order, int t) {
 }
 
 }  // namespace
-
-TEST(TricubicMatrixTest, LeadingRowsMatchThePublishedMatrix) {
-  const std::vector<std::pair<int, int>> rows[6] = {
-      {{0, 1}},  {{8, 1}}, {{0, -3}, {1, 3}, {8, -2}, {9, -1}}, {{0, 2}, {1, -2}, {8, 1}, {9, 1}},
-      {{16, 1}}, {{32, 1}}};
-  for (int r = 0; r < 6; ++r) {
-    std::vector<int> expected(64, 0);
-    for (const auto& e : rows[r]) expected[e.first] = e.second;
-    EXPECT_EQ(std::vector<int>(tricInterpMatrix + 64 * r, tricInterpMatrix + 64 * (r + 1)),
-              expected)
-        << "row " << r;
-  }
-}
 
 TEST(TricubicMatrixTest, RecoversTheCoefficientsOfEveryMonomial) {
   // Groups: f, d/dx, d/dy, d/dz, d2/dxdy, d2/dxdz, d2/dydz, d3/dxdydz.
@@ -439,33 +327,4 @@ TEST(LutDerivativeTest, RampsHaveTheSameSlopeAtEdgesAndInterior) {
   std::vector<int64_t> dx(wide.size());
   derivative.getdFdx(dx.data());
   EXPECT_EQ(dx, std::vector<int64_t>(wide.size(), -4000000));
-}
-
-TEST(LutDerivativeTest, EdgesAreOneSidedAndCentralDifferencesRoundMirroredSlopesAlike) {
-  const int n = 3;
-  const int along[3] = {100, 400, 1600};
-  auto table = makeTable(n, kLutInterleaved, [&](int, int g, int, int) { return along[g]; });
-  LutDerivative derivative;
-  derivative.setLut(table.data(), n, kLutInterleaved);
-  EXPECT_EQ(derivative.gvalue(1, 2, 0), 1600);
-  std::vector<int64_t> dx(table.size()), dy(table.size()), dz(table.size());
-  derivative.getGradient(dx.data(), dy.data(), dz.data());
-  // (400 - 100) * 2, (1600 - 100) * 0.5 * 2, (1600 - 400) * 2.
-  EXPECT_EQ(dy[3 * ((1 * n + 0) * n + 2) + 1], 600);
-  EXPECT_EQ(dy[3 * ((1 * n + 1) * n + 2) + 1], 1500);
-  EXPECT_EQ(dy[3 * ((1 * n + 2) * n + 2) + 1], 2400);
-  EXPECT_EQ(dx, std::vector<int64_t>(table.size(), 0));
-  EXPECT_EQ(dz, std::vector<int64_t>(table.size(), 0));
-
-  // Along blue, n = 4: samples {0, 0, 1, 1} give 1.5 at the two interior
-  // points, rounded to 2; the mirrored samples give -2.
-  const int rising[4] = {0, 0, 1, 1};
-  auto up = makeTable(4, kLutPlanar, [&](int, int, int b, int) { return rising[b]; });
-  auto down = makeTable(4, kLutPlanar, [&](int, int, int b, int) { return 1 - rising[b]; });
-  const auto dUp = derive(up, 4, kLutPlanar, 2), dDown = derive(down, 4, kLutPlanar, 2);
-  const int64_t expected[4] = {0, 2, 2, 0};
-  for (size_t k = 0; k < dUp.size(); ++k) {
-    EXPECT_EQ(dUp[k], expected[k % 4]) << k;
-    EXPECT_EQ(dDown[k], -expected[k % 4]) << k;
-  }
 }

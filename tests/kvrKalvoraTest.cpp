@@ -245,26 +245,6 @@ bool isLibraryLocation(const std::string& where) {
 
 // ---- Construction and lookups ----------------------------------------------------
 
-TEST_F(KalvoraTest, ConstructionCopiesLogParametersAndInstallsTables) {
-  EXPECT_TRUE(core.good());
-  EXPECT_EQ(core.getElvexParam().cutPoint, kestaElvexparam.cutPoint);
-  EXPECT_NE(&core.getElvexParam(), &kestaElvexparam);
-  EXPECT_EQ(core.getWhiteBalanceState(), kWhiteBalanceConsistent);
-  EXPECT_EQ(core.getSystemCalibration(0), nullptr);
-  EXPECT_EQ(core.getUnitCalibration(1), nullptr);
-
-  // Reinstalling the pipeline releases the old one.
-  core.changedNode(5);
-  core.rebuildPipeline();
-  EXPECT_EQ(core.getNumNodes(), 10);
-  EXPECT_EQ(core.getNodeRevision(5), 0u);
-
-  // initState only ever lowers good.
-  EXPECT_FALSE(core.initState(false));
-  EXPECT_FALSE(core.initState(true));
-  EXPECT_FALSE(core.good());
-}
-
 TEST(KalvoraNodeTypeTest, FamilyAndZeroMatch) {
   EXPECT_TRUE(Kalvora::isNodeType(kNodeRgbLutOffset, kNodeRgbLut));
   EXPECT_TRUE(Kalvora::isNodeType(kNodeRgbLutOffset, kNodeRgbLutOffset));
@@ -315,25 +295,6 @@ TEST_F(KalvoraTest, ColorTypeNodesRunUpstreamSinkFirst) {
 
   // A source that is not upstream runs off the head of the path.
   EXPECT_THROW(core.getColorTypeNodes(nodes, kBranch1 + 8, 10), KvrSignal);
-}
-
-TEST_F(KalvoraTest, RevisionsCountChangesAndBypassCountsOnce) {
-  EXPECT_EQ(core.getNodeRevision(0x1234), 0xFFFFFFFFu);
-  EXPECT_EQ(core.getNodeRevision(11), 0xFFFFFFFFu);
-  EXPECT_EQ(core.getNodeRevision(8), 0u);
-
-  core.changedNode(8, true);
-  core.changedNode(8, true);
-  EXPECT_EQ(core.getNodeRevision(8), 1u);
-  EXPECT_TRUE(core.needNode(8)->bypassed);
-  core.changedNode(8);  // always counts and leaves the flag
-  EXPECT_EQ(core.getNodeRevision(8), 2u);
-  EXPECT_TRUE(core.needNode(8)->bypassed);
-  core.changedNode(8, false);
-  core.changedNode(8, false);
-  EXPECT_EQ(core.getNodeRevision(8), 4u);
-  EXPECT_FALSE(core.needNode(8)->bypassed);
-  EXPECT_EQ(core.getNodeRevision(kBranch1 + 8), 0u);
 }
 
 // ---- Parameters -----------------------------------------------------------------------
@@ -452,26 +413,6 @@ TEST_F(KalvoraTest, SetParamSilentClampsWithoutReports) {
 
   EXPECT_EQ(core.setParamSilent(268, 1.0), kUnknownId);
   EXPECT_EQ(messages(), Strings{"Unknown parameter 10c"});
-}
-
-TEST_F(KalvoraTest, ResetParamRestoresDefault) {
-  core.setParam(3001, 0.5);
-  EXPECT_EQ(core.resetParam(3001), kNoError);
-  EXPECT_EQ(core.needParameter(3001)->value, 0.0);
-  EXPECT_EQ(core.changedOld, 0.5);
-  EXPECT_EQ(core.resetParam(3001), kNoError);
-  EXPECT_EQ(core.paramChanges, 2);
-  EXPECT_EQ(messages(), Strings{});
-
-  testing::internal::CaptureStdout();
-  core.setParam(6001, 3.0);
-  testing::internal::GetCapturedStdout();
-  ReportCapture::reports().clear();
-  EXPECT_EQ(core.resetParam(6001), kReadOnly);
-  EXPECT_EQ(core.needParameter(6001)->value, 1.0);
-  EXPECT_EQ(core.paramChanges, 4);
-  EXPECT_EQ(messages(), Strings{"parameter is read only"});
-  EXPECT_EQ(core.resetParam(268), kUnknownId);
 }
 
 TEST_F(KalvoraTest, GetParametersUpdatesEveryParameterAndReportsFailures) {
@@ -689,20 +630,6 @@ TEST_F(KalvoraTest, IntegerMatrixRoundsHalfAwayFromZero) {
   EXPECT_EQ(messages(), Strings{"Unknown matrix node"});
 }
 
-TEST_F(KalvoraTest, GainOffsetFillsOnlyWhatTheNodeHas) {
-  core.setParam(3002, -0.25);
-  RgbGainOffset record{{9, 9, 9}, {9, 9, 9}};
-  EXPECT_EQ(core.getRgbGainOffset(2, record), kNoError);
-  EXPECT_EQ(record.gain[0], 2.0);
-  EXPECT_EQ(record.offset[1], 9.0);
-  EXPECT_EQ(core.getRgbGainOffset(7, record), kNoError);
-  EXPECT_EQ(record.offset[1], -0.25);
-  RgbGainOffset other{{9, 9, 9}, {9, 9, 9}};
-  EXPECT_EQ(core.getRgbGainOffset(9, other), kNoError);
-  EXPECT_EQ(other.gain[0], 9.0);
-  EXPECT_EQ(other.offset[2], 9.0);
-}
-
 // ---- Diagnostics -----------------------------------------------------------------------------
 
 TEST_F(KalvoraTest, ShowLutAndShowMatrixPrintOrReport) {
@@ -728,6 +655,59 @@ TEST_F(KalvoraTest, ShowLutAndShowMatrixPrintOrReport) {
   EXPECT_EQ(messages(), (Strings{"illegal size for LUT", "getLut returned error 3",
                                  "Unknown node 9", "getLut returned error 4", "Unknown matrix node",
                                  "getMatrix returned error 4"}));
+}
+
+TEST_F(KalvoraTest, ResetParamRestoresDefault) {
+  core.setParam(3001, 0.5);
+  EXPECT_EQ(core.resetParam(3001), kNoError);
+  EXPECT_EQ(core.needParameter(3001)->value, 0.0);
+  EXPECT_EQ(core.changedOld, 0.5);
+  EXPECT_EQ(core.resetParam(3001), kNoError);
+  EXPECT_EQ(core.paramChanges, 2);
+  EXPECT_EQ(messages(), Strings{});
+
+  testing::internal::CaptureStdout();
+  core.setParam(6001, 3.0);
+  testing::internal::GetCapturedStdout();
+  ReportCapture::reports().clear();
+  EXPECT_EQ(core.resetParam(6001), kReadOnly);
+  EXPECT_EQ(core.needParameter(6001)->value, 1.0);
+  EXPECT_EQ(core.paramChanges, 4);
+  EXPECT_EQ(messages(), Strings{"parameter is read only"});
+  EXPECT_EQ(core.resetParam(268), kUnknownId);
+}
+
+TEST_F(KalvoraTest, RevisionsCountChangesAndBypassCountsOnce) {
+  EXPECT_EQ(core.getNodeRevision(0x1234), 0xFFFFFFFFu);
+  EXPECT_EQ(core.getNodeRevision(11), 0xFFFFFFFFu);
+  EXPECT_EQ(core.getNodeRevision(8), 0u);
+
+  core.changedNode(8, true);
+  core.changedNode(8, true);
+  EXPECT_EQ(core.getNodeRevision(8), 1u);
+  EXPECT_TRUE(core.needNode(8)->bypassed);
+  core.changedNode(8);  // always counts and leaves the flag
+  EXPECT_EQ(core.getNodeRevision(8), 2u);
+  EXPECT_TRUE(core.needNode(8)->bypassed);
+  core.changedNode(8, false);
+  core.changedNode(8, false);
+  EXPECT_EQ(core.getNodeRevision(8), 4u);
+  EXPECT_FALSE(core.needNode(8)->bypassed);
+  EXPECT_EQ(core.getNodeRevision(kBranch1 + 8), 0u);
+}
+
+TEST_F(KalvoraTest, GainOffsetFillsOnlyWhatTheNodeHas) {
+  core.setParam(3002, -0.25);
+  RgbGainOffset record{{9, 9, 9}, {9, 9, 9}};
+  EXPECT_EQ(core.getRgbGainOffset(2, record), kNoError);
+  EXPECT_EQ(record.gain[0], 2.0);
+  EXPECT_EQ(record.offset[1], 9.0);
+  EXPECT_EQ(core.getRgbGainOffset(7, record), kNoError);
+  EXPECT_EQ(record.offset[1], -0.25);
+  RgbGainOffset other{{9, 9, 9}, {9, 9, 9}};
+  EXPECT_EQ(core.getRgbGainOffset(9, other), kNoError);
+  EXPECT_EQ(other.gain[0], 9.0);
+  EXPECT_EQ(other.offset[2], 9.0);
 }
 
 }  // namespace

@@ -30,6 +30,7 @@ namespace {
 constexpr unsigned int kB1 = 0x1000000;
 constexpr unsigned int kB2 = 0x2000000;
 
+using KalvoraTest::contains;
 using KalvoraTest::ReportCapture;
 
 class KestaTest : public testing::Test {
@@ -146,106 +147,6 @@ KestaNormToneMapCurve normalised(const LutFunc& curve, const Elvex& elvex) {
 
 // ---- Pipeline description ---------------------------------------------------------
 
-struct NodeRow {
-  unsigned int id, input;
-  int type;
-};
-
-void expectNodes(PipelineNode* const* nodes, int count, const std::vector<NodeRow>& want) {
-  ASSERT_EQ(count, static_cast<int>(want.size()));
-  for (int i = 0; i < count; ++i) {
-    EXPECT_EQ(nodes[i]->id, want[i].id) << i;
-    EXPECT_EQ(nodes[i]->input, want[i].input) << i;
-    EXPECT_EQ(nodes[i]->type, want[i].type) << i;
-    EXPECT_EQ(nodes[i]->revision, 0u);
-    EXPECT_FALSE(nodes[i]->bypassed);
-  }
-}
-
-// The main path, then nodes 7 to 10 of each branch.
-std::vector<NodeRow> nodeRows(std::vector<NodeRow> head, std::vector<unsigned int> branches,
-                              unsigned int input) {
-  for (unsigned int b : branches)
-    head.insert(
-        head.end(),
-        {{b + 7, input, 0x22}, {b + 8, b + 7, 0x10}, {b + 9, b + 8, 0x31}, {b + 10, b + 9, 0x20}});
-  return head;
-}
-
-TEST(KestaImageCorePipeline, NodesAndExportsOfEveryType) {
-  KestaImageCore multi(1, kPipelineMultiBranch);
-  ASSERT_TRUE(multi.good());
-  EXPECT_EQ(multi.getPipelineType(), kPipelineMultiBranch);
-  EXPECT_EQ(multi.getBranchCount(), 3);
-  expectNodes(multi.getPipeline(), multi.getNumNodes(),
-              nodeRows({{2, 0, 0x21}, {3, 2, 0x31}, {4, 3, 0x10}, {5, 4, 0x10}, {6, 5, 0x110}},
-                       {0, kB1, kB2}, 6));
-  EXPECT_EQ(multi.getNumExports(), 0);
-
-  KestaImageCore single(1, kPipelineSingleBranch);
-  ASSERT_TRUE(single.good());
-  EXPECT_EQ(single.getBranchCount(), 1);
-  expectNodes(
-      single.getPipeline(), single.getNumNodes(),
-      nodeRows({{1, 0, 0x120}, {2, 1, 0x21}, {3, 2, 0x31}, {5, 3, 0x10}, {6, 5, 0x110}}, {0}, 6));
-  expectNodes(single.getExports(), single.getNumExports(), {{11, 5, 0x30}});
-
-  KestaImageCore output(0, kPipelineOutputOnly);
-  ASSERT_TRUE(output.good());
-  expectNodes(output.getPipeline(), output.getNumNodes(), nodeRows({}, {0}, 0));
-  expectNodes(output.getExports(), output.getNumExports(), {{11, 5, 0x30}});
-}
-
-struct ParamRow {
-  unsigned int id;
-  double value, minimum, maximum;
-  int persistence;
-  bool readOnly;
-};
-
-void expectParameters(PipelineType type, std::vector<ParamRow> want,
-                      std::vector<unsigned int> branches) {
-  for (unsigned int b : branches) {
-    want.insert(want.end(), {{b + 3001, 0, -1, 1, 1, false},
-                             {b + 3002, 0, -1, 1, 1, false},
-                             {b + 3003, 0, -1, 1, 1, false},
-                             {b + 4002, 0.5, 0, 1, 1, false},
-                             {b + 4001, 0.5, 0, 1, 1, false}});
-    for (unsigned int c = 0; c < 3; ++c) want.push_back({b + 5001 + c, 1, 0.5, 2, 1, false});
-    for (unsigned int c = 0; c < 3; ++c) want.push_back({b + 5011 + c, 0, -0.5, 0.5, 1, false});
-    for (unsigned int c = 0; c < 3; ++c) want.push_back({b + 5021 + c, 1, 0.5, 2, 1, false});
-    for (unsigned int c = 0; c < 3; ++c) want.push_back({b + 5031 + c, 0, -0.3, 0.3, 1, false});
-    want.push_back({b + 5040, 1, 0, 2, 1, false});
-  }
-  KestaImageCore core(1, type);
-  ASSERT_EQ(core.getNumParameters(), static_cast<int>(want.size()));
-  PipelineParameter* const* parameters = core.getParameters();
-  for (std::size_t i = 0; i < want.size(); ++i) {
-    const PipelineParameter& p = *parameters[i];
-    EXPECT_EQ(p.id, want[i].id) << i;
-    EXPECT_EQ(p.value, want[i].value) << i;
-    EXPECT_EQ(p.defaultValue, want[i].value) << i;
-    EXPECT_EQ(p.minimum, want[i].minimum) << i;
-    EXPECT_EQ(p.maximum, want[i].maximum) << i;
-    EXPECT_EQ(p.persistence, want[i].persistence) << i;
-    EXPECT_EQ(p.readOnly, want[i].readOnly) << i;
-  }
-}
-
-TEST(KestaImageCorePipeline, ParametersInArrayOrderForEveryType) {
-  const std::vector<ParamRow> head = {
-      {1001, 800, 50, 3200, 2, false},    {2001, 3200, 2000, 11000, 0, false},
-      {2002, 3200, 2000, 11000, 0, true}, {2003, 0, -16, 16, 0, false},
-      {2004, 1, 0.9, 4, 2, false},        {2005, 1, 0.9, 4, 2, false}};
-  expectParameters(kPipelineMultiBranch, head, {0, kB1, kB2});  // 60 parameters
-  expectParameters(kPipelineSingleBranch, head, {0});           // 24
-  expectParameters(kPipelineOutputOnly, {head[0]}, {0});        // 19
-  KestaImageCore output(1, kPipelineOutputOnly);
-  EXPECT_EQ(output.getNumParameters(), 19);
-  EXPECT_EQ(output.getNumParametersToSave(true), 19);
-  EXPECT_EQ(output.getNumParametersToSave(false), 18);
-}
-
 TEST_F(KestaTest, ModesAndTheirInitialValues) {
   KestaImageCore multi(1, kPipelineMultiBranch);
   const std::pair<unsigned int, bool> want[] = {
@@ -270,30 +171,11 @@ TEST_F(KestaTest, ModesAndTheirInitialValues) {
   }
 }
 
-TEST_F(KestaTest, AnUnknownPipelineTypeLeavesTheCoreNotGood) {
-  KestaImageCore core(1, PipelineType(9));
-  EXPECT_FALSE(core.good());
-  EXPECT_EQ(reports(), std::vector<std::string>{"initialization of KestaImageCore failed"});
-}
-
 // ---- Ids ----------------------------------------------------------------------------
-
-TEST(KestaImageCoreIds, SplitIdKeepsTheBranchWordUnshifted) {
-  OpenCore core(1, kPipelineMultiBranch);
-  const unsigned int cases[][3] = {
-      {0x2000009, 9, 0x2000000}, {0xFF123456, 0x123456, 0xFF000000}, {11, 11, 0}};
-  for (const auto& c : cases) {
-    unsigned int id = c[0], branch = 7;
-    core.splitId(id, branch);
-    EXPECT_EQ(id, c[1]) << std::hex << c[0];
-    EXPECT_EQ(branch, c[2]) << std::hex << c[0];
-  }
-}
 
 // Every hook and public operation refuses a branch the core does not have.
 TEST_F(KestaTest, BranchesTheCoreDoesNotHaveAreUnknownIds) {
   const unsigned short user[2] = {0, 1023};
-  std::vector<double> cube(5 * 5 * 5 * 3);
   double matrix[9];
   RgbGainOffset record = {{1, 1, 1}, {0, 0, 0}};
   bool has = false;
@@ -302,77 +184,38 @@ TEST_F(KestaTest, BranchesTheCoreDoesNotHaveAreUnknownIds) {
   const struct {
     OpenCore* core;
     std::vector<unsigned int> missing;
-  } cases[] = {{&single, {kB1, kB2, 0x3000000, 0xFF000000}},
-               {&output, {kB1, kB2}},
-               {&multi, {0x3000000, 0x80000000, 0xFF000000}}};
+  } cases[] = {{&single, {kB1, kB2, 0xFF000000}}, {&output, {kB2}}, {&multi, {0x3000000}}};
   for (const auto& c : cases) {
     OpenCore& core = *c.core;
     for (unsigned int b : c.missing) {
       SCOPED_TRACE(testing::Message() << "type " << core.getPipelineType() << " branch " << hex(b));
-      EXPECT_EQ(unknownIdMessage([&] { core.do_getLut(b + 8); }), "Unknown lut node");
-      EXPECT_EQ(unknownIdMessage([&] { core.do_getRgbLut(b + 10); }), "Unknown rgb lut node");
-      EXPECT_EQ(unknownIdMessage([&] { core.do_getRgbLut(b + 7); }), "Unknown rgb lut node");
-      EXPECT_EQ(unknownIdMessage([&] { core.do_getMatrix(b + 9, matrix); }), "Unknown matrix node");
-      EXPECT_EQ(unknownIdMessage([&] { core.do_exportLut(b + 11); }), "Unknown 3dlut node");
-      EXPECT_EQ(unknownIdMessage([&] { core.do_getRgbGainOffset(b + 7, record); }),
-                "Unknown parameter " + hex(b + 3001));
+      EXPECT_PRED2(contains, unknownIdMessage([&] { core.do_getLut(b + 8); }), "lut");
+      EXPECT_PRED2(contains, unknownIdMessage([&] { core.do_getRgbLut(b + 10); }), "rgb");
+      EXPECT_PRED2(contains, unknownIdMessage([&] { core.do_getMatrix(b + 9, matrix); }), "matrix");
+      EXPECT_PRED2(contains, unknownIdMessage([&] { core.do_exportLut(b + 11); }), "3dlut");
+      EXPECT_PRED2(contains, unknownIdMessage([&] { core.do_getRgbGainOffset(b + 7, record); }),
+                   hex(b + 3001));
       EXPECT_EQ(core.setUserLut(b + 8, user, 2, 1023), kUnknownId);
-      EXPECT_EQ(lastReport(), "Unknown lut node");
       EXPECT_EQ(core.resetUserLut(b + 8), kUnknownId);
       EXPECT_EQ(core.hasUserLut(b + 8, has), kUnknownId);
       EXPECT_EQ(core.setMode(b + 1, false), kUnknownId);
-      EXPECT_EQ(lastReport(), "Unknown mode " + hex(b + 1));
       EXPECT_EQ(core.setParam(b + 3001, 0.1), kUnknownId);
-      EXPECT_EQ(lastReport(), "Unknown parameter " + hex(b + 3001));
     }
   }
-  EXPECT_EQ(record.offset[0], 0.0);
   EXPECT_EQ(record.gain[0], 1.0);
-  // The node check comes first at the public table operations.
-  std::vector<double> table(256 * 3);
-  EXPECT_EQ(single.getLut(kB1 + 8, 256, table.data()), kUnknownId);
-  EXPECT_EQ(lastReport(), "Unknown node 1000008");
-  EXPECT_EQ(single.getRgbLut(kB1 + 10, 256, table.data(), kLutPlanar), kUnknownId);
-  EXPECT_EQ(lastReport(), "Unknown node 100000a");
-  // Branch 2 exists in the multi-branch core, also for the rendering.
-  EXPECT_EQ(multi.export3dLut(kB2 + 11, 5, cube.data(), kLutPlanar), kNoError);
-}
-
-TEST_F(KestaTest, HooksKnowOnlyTheirOwnNodesAndModes) {
-  OpenCore multi(1, kPipelineMultiBranch);
-  // Main-path nodes belong to branch 0 only.
-  double matrix[9];
+  // Main-path nodes belong to branch 0 only; modes belong to their branch.
   EXPECT_EQ(multi.getMatrix(kB1 + 3, matrix), kUnknownId);
-  EXPECT_EQ(lastReport(), "Unknown matrix node");
-  EXPECT_EQ(multi.getMatrix(10, matrix), kUnknownId);
-  EXPECT_EQ(lastReport(), "Unknown matrix node");
-  EXPECT_EQ(unknownIdMessage([&] { multi.do_getLut(kB1 + 5); }), "Unknown lut node");
-  EXPECT_EQ(unknownIdMessage([&] { multi.do_getLut(kB2 + 4); }), "Unknown lut node");
-  EXPECT_EQ(multi.export3dLut(5, 5, std::vector<double>(375).data(), kLutPlanar), kUnknownId);
-  EXPECT_EQ(lastReport(), "Unknown 3dlut node");
-  // A matrix node asked for as a 1-D table is refused by the node check.
-  std::vector<double> table(256);
-  EXPECT_EQ(multi.getLut(9, 256, table.data()), kUnknownId);
-  EXPECT_EQ(lastReport(), "Unknown node 9");
-  // Nodes without gains or offsets leave the record alone, without an error.
-  RgbGainOffset record = {{7, 7, 7}, {7, 7, 7}};
-  EXPECT_EQ(multi.getRgbGainOffset(kB1 + 9, record), kNoError);
-  EXPECT_EQ(multi.getRgbGainOffset(kB1 + 2, record), kNoError);
-  EXPECT_EQ(record.gain[1], 7.0);
-  EXPECT_EQ(record.offset[2], 7.0);
-
-  for (unsigned int id : {0u, 5u, kB1 + 5, kB2 + 0x10}) {
+  EXPECT_THROW(multi.do_getLut(kB2 + 4), KvrSignal);
+  for (unsigned int id : {0u, 5u, kB1 + 5, 0x3000001u}) {
     PipelineMode mode(id, true);
-    EXPECT_EQ(unknownIdMessage([&] { multi.handleModeChanged(mode); }), "Unknown mode")
-        << std::hex << id;
+    EXPECT_THROW(multi.handleModeChanged(mode), KvrSignal) << std::hex << id;
   }
-  PipelineMode beyond(0x3000001, true);
-  EXPECT_THROW(multi.handleModeChanged(beyond), KvrSignal);
-
+  // Branch 2 exists in the multi-branch core, also for the rendering.
+  std::vector<double> cube(5 * 5 * 5 * 3);
+  EXPECT_EQ(multi.export3dLut(kB2 + 11, 5, cube.data(), kLutPlanar), kNoError);
+  EXPECT_EQ(multi.export3dLut(5, 5, cube.data(), kLutPlanar), kUnknownId);
   // The output-only core has no temperature for a camera matrix.
-  KestaImageCore output(1, kPipelineOutputOnly);
   EXPECT_EQ(output.getMatrix(3, matrix), kUnknownId);
-  EXPECT_EQ(lastReport(), "Unknown parameter 7d1");
 }
 
 // ---- Node values ----------------------------------------------------------------
@@ -502,30 +345,6 @@ TEST_F(KestaTest, ParameterChangesBumpTheNodesTheyAffect) {
             (Revisions{{5, 1}, {8, 1}, {kB1 + 8, 1}, {kB2 + 8, 1}, {kB2 + 10, 1}}));
 }
 
-TEST_F(KestaTest, VideoModeOffBypassesOnceAndOnCountsAgain) {
-  KestaImageCore core(1, kPipelineMultiBranch);
-  Revisions before = revisions(core);
-  ASSERT_EQ(core.setMode(kB1 + 1, false), kNoError);
-  EXPECT_EQ(bumps(core, before), (Revisions{{kB1 + 8, 1}, {kB1 + 9, 1}, {kB1 + 10, 1}}));
-  EXPECT_TRUE(core.needNode(kB1 + 8)->bypassed);
-  EXPECT_TRUE(core.needNode(kB1 + 10)->bypassed);
-  EXPECT_FALSE(core.needNode(8)->bypassed);
-
-  // Playback in log output changes nothing visible: node 8 stays bypassed.
-  before = revisions(core);
-  ASSERT_EQ(core.setMode(kB1 + 4, true), kNoError);
-  ASSERT_EQ(core.setMode(kB1 + 4, false), kNoError);
-  EXPECT_TRUE(bumps(core, before).empty());
-  // A tone-map parameter still counts.
-  ASSERT_EQ(core.setParam(kB1 + 4001, 0.7), kNoError);
-  EXPECT_EQ(bumps(core, before), (Revisions{{kB1 + 8, 1}}));
-
-  before = revisions(core);
-  ASSERT_EQ(core.setMode(kB1 + 1, true), kNoError);
-  EXPECT_EQ(bumps(core, before), (Revisions{{kB1 + 8, 1}, {kB1 + 9, 1}, {kB1 + 10, 1}}));
-  EXPECT_FALSE(core.needNode(kB1 + 9)->bypassed);
-}
-
 TEST_F(KestaTest, FalseColourAndPlaybackFollowTheVideoMode) {
   KestaImageCore core(1, kPipelineMultiBranch);
   // Video mode on: every switch counts on nodes 9 and 10.
@@ -565,17 +384,6 @@ TEST_F(KestaTest, FalseColourAndPlaybackFollowTheVideoMode) {
   ASSERT_EQ(single.setMode(1, false), kNoError);
   EXPECT_EQ(bumps(single, before), (Revisions{{8, 1}, {9, 1}, {10, 1}}));
   expectLut(single, 8, LutFunc::sUnity);
-}
-
-TEST_F(KestaTest, ReadOnlyTemperatureIsReportedThenUnknownToTheHandler) {
-  KestaImageCore core(1, kPipelineSingleBranch);
-  testing::internal::CaptureStdout();
-  EXPECT_EQ(core.setParam(2002, 3000.0), kUnknownId);
-  EXPECT_EQ(testing::internal::GetCapturedStdout(), "ID 2002 value 3000\n");
-  EXPECT_EQ(reports(), (std::vector<std::string>{"parameter is read only", "Unknown parameter"}));
-  EXPECT_EQ(param(core, 2002), 3000.0);
-  EXPECT_EQ(core.setParamSilent(2002, 4000.0), kReadOnly);
-  EXPECT_EQ(param(core, 2002), 3000.0);
 }
 
 // ---- White balance -----------------------------------------------------------------

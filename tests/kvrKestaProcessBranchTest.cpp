@@ -87,30 +87,7 @@ protected:
   KestaProcessBranch branch;
 };
 
-TEST(KestaProcessBranchTable, VideoFalseColourBandsAreSinglePrecisionConstants) {
-  const double rows[6][5] = {{0.0, 0.0019f, 0.7f, 0, 1},  {0.0019f, 0.0039f, 0, 0, 1},
-                             {0.1034f, 0.1287f, 0, 1, 0}, {0.2084f, 0.2473f, 1, 0.7f, 0.7f},
-                             {0.9272f, 0.9754f, 1, 1, 0}, {0.9754f, 1.1f, 1, 0, 0}};
-  for (int i = 0; i < 6; ++i) {
-    const FalseColorLut::ColorRange& band = KestaProcessBranch::sVideoFalseColor[i];
-    EXPECT_EQ(band.min, rows[i][0]) << i;
-    EXPECT_EQ(band.max, rows[i][1]) << i;
-    EXPECT_EQ(band.red, rows[i][2]) << i;
-    EXPECT_EQ(band.green, rows[i][3]) << i;
-    EXPECT_EQ(band.blue, rows[i][4]) << i;
-  }
-}
-
 // ---- Default branch and settings ------------------------------------------------
-
-TEST_F(BranchTest, DefaultsAreVideoRec709WithNeutralCurves) {
-  EXPECT_FALSE(branch.hasUserLut());
-  expectSameCurve(branch.getToneMapLut(), normalised(KestaToneMapCurve(0.5, 0.5), elvex));
-  expectMatrix(branch, gKestaWgTmRec709Mat);
-  // Gamma 2.4; the neutral video curves clamp to [0, 1].
-  const VideoCurve neutral[3];
-  expectGamma(branch.getGammaLut(), Pfwl::sGamma24, neutral);
-}
 
 TEST_F(BranchTest, ToneMapSpansTheEncodingFromBlackToClipping) {
   const LutFunc& tone = branch.getToneMapLut();
@@ -173,13 +150,6 @@ TEST_F(BranchTest, UnknownParametersAndIllegalToneShapesAreRejected) {
 }
 
 // ---- Modes ----------------------------------------------------------------------
-
-TEST_F(BranchTest, PlaybackUsesTheVideoGammaAndBypassesTheVideoCurves) {
-  branch.setVideoParameter(5001, 2.0);
-  branch.setPlaybackMode(true);
-  EXPECT_EQ(&branch.getToneMapLut(), &Pfwl::sGamma24);
-  expectGamma(branch.getGammaLut(), Pfwl::sGamma24, nullptr);
-}
 
 TEST_F(BranchTest, LogOutputMakesToneMatrixAndGammaIdentities) {
   branch.setVideoMode(false);
@@ -276,40 +246,6 @@ TEST_F(BranchTest, UserTableReplacesTheToneCurveUntilReset) {
 }
 
 // ---- Whole branch as one 3-D function -------------------------------------------
-
-TEST_F(BranchTest, RenderChainsLogOffsetToneMatrixAndGamma) {
-  branch.setLogParameter(3002, 0.05);
-  branch.setSaturation(1.2);
-  branch.setVideoParameter(5021, 1.1);  // red power
-  branch.setTonemapParam(0.4, 0.6);
-
-  KestaToneMapCurve curve(0.4, 0.6);
-  KestaNormToneMapCurve tone = normalised(curve, elvex);
-  double matrix[9];
-  satRgbMat(gKestaWgTmRec709Mat, gLumaFactors, 1.2, matrix);
-  VideoCurve red;
-  red.setPower(1.1);
-  LutFuncCdl greenOffset(1.0, 0.05, 1.0);
-  const LutFunc3D& chain = branch.getVideoRenderLut();
-  for (double r : {0.05, 0.4, 0.9})
-    for (double g : {0.1, 0.39, 0.7})
-      for (double b : {0.0, 0.5, 1.0}) {
-        const double t[3] = {tone.transform(r), tone.transform(greenOffset.transform(g)),
-                             tone.transform(b)};
-        double m[3];
-        for (int row = 0; row < 3; ++row) {
-          const double v =
-              (matrix[3 * row] * t[0] + matrix[3 * row + 1] * t[1]) + matrix[3 * row + 2] * t[2];
-          m[row] = std::min(1.0, std::max(0.0, v));
-        }
-        Rgb got;
-        chain.transform(r, g, b, got.r, got.g, got.b);
-        ASSERT_DOUBLE_EQ(got.r, red.transform(Pfwl::sGamma24.inverse(m[0])));
-        ASSERT_DOUBLE_EQ(got.g, std::min(1.0, Pfwl::sGamma24.inverse(m[1])));
-        ASSERT_DOUBLE_EQ(got.b, std::min(1.0, Pfwl::sGamma24.inverse(m[2])));
-      }
-  EXPECT_TRUE(reports().empty());
-}
 
 // Without a video gamma to render, the branch reports and keeps the last one.
 TEST_F(BranchTest, RenderWithoutVideoGammaReportsAndKeepsTheLastOne) {

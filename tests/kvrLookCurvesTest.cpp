@@ -109,6 +109,20 @@ void expectChroma(const ChromaCurve& curve, const ChromaShape& shape) {
   EXPECT_EQ(curve.getChroma(1.7), shape.y[5]);  // beyond full input the last value holds
 }
 
+TEST(ChromaLumaCurve, CopyKeepsItsOwnSelection) {
+  auto original = std::make_unique<ChromaLumaCurve>();
+  original->setCurveType(ChromaLumaCurve::kHdr);
+  ChromaLumaCurve copy(*original);
+  ChromaLumaCurve assigned;
+  assigned = *original;
+  original.reset();
+  expectHdr(copy, 0.05);
+  expectHdr(assigned, 0.05);
+  copy.setCurveType(ChromaLumaCurve::kSdr);
+  expectSdr(copy);
+  expectHdr(assigned, 0.05);
+}
+
 }  // namespace
 
 TEST(LumaCurve, KnotValuesAndSlopesFollowTheWhites) {
@@ -130,45 +144,6 @@ TEST(LumaCurve, KnotValuesAndSlopesFollowTheWhites) {
       previous = v;
     }
   }
-}
-
-TEST(LumaCurve, UnknownDiffuseWhiteIsReportedPerPeakWhiteAndStaysStored) {
-  const struct {
-    double peakWhite;
-    const char* where;
-    const char* message;
-    const LumaRow& before;
-  } cases[] = {{1000, "src/kvrLumaCurve:77 ERROR", "Illegal value", kLumaRows[1]},
-               {2000, "src/kvrLumaCurve:121 ERROR", "Illigal value", kLumaRows[3]},
-               {4000, "src/kvrLumaCurve:164 ERROR", "Illegal value", kLumaRows[5]}};
-  for (const auto& c : cases) {
-    LumaCurve curve;
-    curve.setPeakWhite(c.peakWhite);
-    curve.setDiffuseWhite(200);
-    for (double bad : {150.0, kNaN})
-      expectSignal([&] { curve.setDiffuseWhite(bad); }, kIllegalValue, c.where, c.message);
-    expectLuma(curve, c.before);
-  }
-
-  LumaCurve curve;
-  EXPECT_THROW(curve.setDiffuseWhite(150), KvrSignal);
-  // The stored 150 fails the next rebuild, with the message of peak white 2000.
-  expectSignal([&] { curve.setPeakWhite(2000); }, kIllegalValue, "src/kvrLumaCurve:121 ERROR",
-               "Illigal value");
-  expectLuma(curve, kLumaRows[0]);
-  curve.setDiffuseWhite(200);
-  expectLuma(curve, kLumaRows[3]);
-}
-
-TEST(LumaCurve, UnknownPeakWhiteKeepsTheShape) {
-  LumaCurve curve;
-  curve.setDiffuseWhite(200);
-  EXPECT_NO_THROW(curve.setPeakWhite(3000));
-  expectLuma(curve, kLumaRows[1]);
-  // Without a known peak white the diffuse white is not examined.
-  EXPECT_NO_THROW(curve.setDiffuseWhite(150));
-  EXPECT_NO_THROW(curve.setPeakWhite(kNaN));
-  expectLuma(curve, kLumaRows[1]);
 }
 
 TEST(ChromaLumaCurve, SdrByDefaultAndHdrFollowingPeakWhite) {
@@ -218,20 +193,6 @@ TEST(ChromaLumaCurve, UnknownPeakWhiteIsRejectedAndKeepsTheShape) {
   expectHdr(curve, 0.05);
 }
 
-TEST(ChromaLumaCurve, CopyKeepsItsOwnSelection) {
-  auto original = std::make_unique<ChromaLumaCurve>();
-  original->setCurveType(ChromaLumaCurve::kHdr);
-  ChromaLumaCurve copy(*original);
-  ChromaLumaCurve assigned;
-  assigned = *original;
-  original.reset();
-  expectHdr(copy, 0.05);
-  expectHdr(assigned, 0.05);
-  copy.setCurveType(ChromaLumaCurve::kSdr);
-  expectSdr(copy);
-  expectHdr(assigned, 0.05);
-}
-
 TEST(HueCurve, EachHueSetsItsOwnKnotAndResetRestoresTheNeutralCurve) {
   EXPECT_EQ(HueCurve::kMinParamValue, 0.0);
   EXPECT_EQ(HueCurve::kMaxParamValue, 2.0);
@@ -262,21 +223,6 @@ TEST(HueCurve, FirstHueWrapsAroundTheCircle) {
     EXPECT_EQ(curve.getChroma(a), curve.getChroma(a - HueCurve::pi2)) << "angle " << a;
   EXPECT_GT(curve.getChroma(kPi + 0.5), 1.0);
   EXPECT_LT(curve.getChroma(kPi + 0.5), 1.5);
-}
-
-TEST(HueCurve, CurveIsFlatAtEveryKnotAndAcceptsTheRangeEnds) {
-  HueCurve curve;
-  curve.setSaturation(HueCurve::Blue, 0.0);
-  curve.setSaturation(HueCurve::Magenta, 2.0);
-  EXPECT_EQ(curve.getChroma(-0.175), 0.0);
-  EXPECT_EQ(curve.getChroma(0.77), 2.0);
-  const double h = 1e-6;
-  for (double x : kHueX) {
-    EXPECT_NEAR(curve.getChroma(x + h), curve.getChroma(x), 1e-9);
-    EXPECT_NEAR(curve.getChroma(x - h), curve.getChroma(x), 1e-9);
-  }
-  // Half way between blue (0) and magenta (2) the curve is at 1.
-  EXPECT_NEAR(curve.getChroma((-0.175 + 0.77) / 2), 1.0, 1e-12);
 }
 
 TEST(HueCurve, BadSaturationOrHueChangesNothing) {

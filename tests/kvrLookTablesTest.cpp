@@ -55,9 +55,9 @@ void neutral(Probe&) {}
 
 void graded(Probe& core) {
   const std::pair<unsigned int, double> params[] = {
-      {3001, 0.02},  {3012, 1.1},  {3023, 0.9},  {3040, 1.3},  {4001, 0.3},
-      {4002, 0.2},   {5040, 1.4},  {5065, 1.7},  {5062, 0.6},  {5051, 1.1},
-      {5070, 0.9},   {5068, 1.2},  {5075, 0.05}, {5073, -0.05}};
+      {3001, 0.02}, {3012, 1.1}, {3023, 0.9},  {3040, 1.3},  {4001, 0.3},
+      {4002, 0.2},  {5040, 1.4}, {5065, 1.7},  {5062, 0.6},  {5051, 1.1},
+      {5070, 0.9},  {5068, 1.2}, {5075, 0.05}, {5073, -0.05}};
   for (const auto& p : params) ASSERT_EQ(core.setParam(p.first, p.second), kNoError) << p.first;
 }
 
@@ -117,8 +117,8 @@ TEST(LookTablesTest, BlockSamplingStaysWithinToleranceOfExactEvaluation) {
   for (ColorSpace target : kTargets)
     for (const Setting& setting : kSettings)
       for (unsigned int node : kNodes) {
-        SCOPED_TRACE(testing::Message() << "target " << target << ", " << setting.name
-                                        << ", node " << node);
+        SCOPED_TRACE(testing::Message()
+                     << "target " << target << ", " << setting.name << ", node " << node);
         Probe core;
         core.setTargetColorSpace(core.getColorSpaceInfo(target));
         setting.apply(core);

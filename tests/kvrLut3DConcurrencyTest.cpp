@@ -25,7 +25,8 @@ constexpr size_t kTricubicPixels = 800;  // the tricubic reader is slow
 
 std::vector<unsigned short> noiseTable(LutOrder order) {
   std::mt19937 random(5);
-  return KalvoraTest::makeTable(kSize, order, [&](int, int, int, int) { return int(random() % 65536); });
+  return KalvoraTest::makeTable(kSize, order,
+                                [&](int, int, int, int) { return int(random() % 65536); });
 }
 
 template <class Sample>
@@ -53,8 +54,7 @@ Results apply(const Lut3D& lut, size_t count) {
   lut.transformBatch(in.data(), r.batch.data(), count);
   lut.transformBatch(inFloat.data(), r.batchFloat.data(), count);
   for (size_t i = 0; i < r.perPixel.size(); i += 3)
-    lut.transform(in[i], in[i + 1], in[i + 2], r.perPixel[i], r.perPixel[i + 1],
-                  r.perPixel[i + 2]);
+    lut.transform(in[i], in[i + 1], in[i + 2], r.perPixel[i], r.perPixel[i + 1], r.perPixel[i + 2]);
   return r;
 }
 

@@ -54,7 +54,7 @@ protected:
 
 TEST_F(OutputFile, WritesTheContentAndLeavesNoTemporaryFile) {
   const std::string path = dir_ + "/look.cube";
-  const std::string content("LUT_3D_SIZE 2\n\0binary", 22);
+  const std::string content("LUT_3D_SIZE 2\n\0binary", 21);
   writeOutput(path, content);
   EXPECT_EQ(read(path), content);
   EXPECT_EQ(entries(), std::vector<std::string>{"look.cube"});

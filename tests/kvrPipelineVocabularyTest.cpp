@@ -15,8 +15,8 @@ namespace {
 bool isReadableName(const std::string& name) {
   if (name.empty() || name.front() == '-' || name.back() == '-') return false;
   for (char c : name)
-    if (!(std::islower(static_cast<unsigned char>(c)) || std::isdigit(static_cast<unsigned char>(c)) ||
-          c == '-'))
+    if (!(std::islower(static_cast<unsigned char>(c)) ||
+          std::isdigit(static_cast<unsigned char>(c)) || c == '-'))
       return false;
   return true;
 }
@@ -100,7 +100,8 @@ TEST(PipelineVocabulary, TheCoresRegisterWhatItNames) {
   const struct {
     PipelineType type;
     int parameters;
-  } cameras[] = {{kPipelineMultiBranch, 60}, {kPipelineSingleBranch, 24}, {kPipelineOutputOnly, 19}};
+  } cameras[] = {
+      {kPipelineMultiBranch, 60}, {kPipelineSingleBranch, 24}, {kPipelineOutputOnly, 19}};
   for (const auto& c : cameras) {
     KestaImageCore camera(1, c.type);
     expectCoreSpeaks(camera, gCameraVocabulary);

@@ -170,26 +170,6 @@ TEST(ProcessNode, GainAndOffsetNodesMapCodesAsDocumented) {
   EXPECT_EQ(run(gain, grey(512)), (Pixel{768, 512, 384}));
 }
 
-TEST(ProcessNode, NodesWithoutDataPassCodesThroughOrGiveZeroTables) {
-  const std::vector<Pixel> identity = [] {
-    std::vector<Pixel> codes;
-    for (int code = 0; code <= k10Bit; ++code) codes.push_back(grey(code));
-    return codes;
-  }();
-  EXPECT_EQ(greyRamp(ProcessRgbGainNode(1, k10Bit)), identity);
-  EXPECT_EQ(greyRamp(ProcessRgbOffsetNode(1, k10Bit)), identity);
-  EXPECT_EQ(greyRamp(ProcessRgbGainOffsetNode(1, k10Bit)), identity);
-  EXPECT_EQ(greyRamp(Process3DLutNode(1, 33, kLutInterleaved, k10Bit)), identity);
-  // The identity matrix at the node's own scale, whatever the scale; 40
-  // fraction bits are limited to 30, negative ones to 0.
-  for (int bits : {-3, 0, 1, 12, 16, 30, 40})
-    EXPECT_EQ(greyRamp(ProcessRgbMatrixNode(1, bits, k10Bit)), identity) << bits;
-  EXPECT_EQ(ProcessRgbMatrixNode(1, 40, k10Bit).getFractionBits(), 30);
-  // Tables start zero-filled.
-  EXPECT_EQ(run(ProcessLutNode(1, 1024, k10Bit, 0), grey(700)), grey(0));
-  EXPECT_EQ(run(ProcessRgbLutNode(1, 1024, kLutPlanar, k10Bit, 0), grey(700)), grey(0));
-}
-
 TEST(ProcessNode, MatrixNodeRoundsAndLimitsItsSums) {
   struct Case {
     double m[9];
@@ -300,21 +280,6 @@ TEST(ProcessNode, InitRefusesCoresAndSizesItCannotUse) {
   // Table nodes pass the core's checks on.
   EXPECT_EQ(ProcessLutNode(kLut, 255, k10Bit, 0).init(&fixed), kIllegalValue);
   EXPECT_EQ(ProcessLutNode(kLut, 1024, 65536, 0).init(&fixed), kLimitExceeded);
-}
-
-// The generator refuses its look for an HLG target while peak white is not
-// 1000; a 3-D node asking through the LUT core's interface is refused too,
-// and keeps its table.
-TEST(ProcessNode, CubeNodeFollowsTheGeneratorsPeakWhiteRule) {
-  ReportCapture capture;
-  LutGeneratorImageCore generator;
-  Process3DLutNode cube(10, 17, kLutInterleaved, k10Bit);
-  ASSERT_EQ(cube.init(static_cast<Vorn2ImageCore*>(&generator)), kNoError);
-  const std::vector<Pixel> before = greyRamp(cube);
-  ASSERT_EQ(generator.setParam(5078, 4000.0), kNoError);
-  generator.setTargetColorSpace(generator.getColorSpaceInfo(Rec2100Hlg));
-  EXPECT_EQ(cube.init(static_cast<Vorn2ImageCore*>(&generator)), kIllegalValue);
-  EXPECT_EQ(greyRamp(cube), before);
 }
 
 // ---- Batch form -------------------------------------------------------------------
@@ -525,29 +490,4 @@ TEST(ProcessNode, LutGeneratorChainMatchesTheCoreNodeByNode) {
                                   }));
       expectChainMatches(chain, maxValue);
     }
-}
-
-TEST(ProcessNode, CameraChainMatchesTheCoreNodeByNode) {
-  using KalvoraTest::kSystemRows;
-  const int rows = sizeof kSystemRows / sizeof kSystemRows[0];
-  std::unique_ptr<CameraSystemCalibrationRecord, decltype(&std::free)> calibration(
-      CameraSystemCalibrationRecord::allocate(rows), &std::free);
-  std::copy(kSystemRows, kSystemRows + rows, calibration->rows());
-  const Setting settings[] = {{2001, 5600.0}, {3001, 0.03}, {4001, 0.2}, {5040, 1.3}, {5021, 1.1}};
-
-  for (int maxValue : {k10Bit, k16Bit}) {
-    KestaImageCore core(1, kPipelineSingleBranch);
-    ASSERT_EQ(core.setSystemCalibration(0, *calibration), kNoError);
-    ASSERT_EQ(core.useConfiguration(0), kNoError);
-    for (const Setting& s : settings) ASSERT_EQ(core.setParam(s.id, s.value), kNoError);
-
-    std::vector<Stage> chain;
-    chain.push_back(matrixStage(core, 3, maxValue));
-    chain.push_back(lutStage(core, 5, maxValue));
-    chain.push_back(rgbLutStage(core, 7, maxValue, kLutPlanar));
-    chain.push_back(lutStage(core, 8, maxValue));
-    chain.push_back(matrixStage(core, 9, maxValue));
-    chain.push_back(rgbLutStage(core, 10, maxValue, kLutInterleaved));
-    expectChainMatches(chain, maxValue);
-  }
 }

@@ -65,26 +65,6 @@ KvrSignal signalOf(Work&& work) {
   return KvrSignal();
 }
 
-}  // namespace
-
-TEST(XyzMatrix, Rec709LuminanceWhiteAndLumaRows) {
-  double m[9], X, Z, white[3];
-  rec709().getXyzMatrix(m);
-  expectRow(m, 1, kLuma709[0], kLuma709[1], kLuma709[2]);
-  // RGB white lands on the XYZ of the white point.
-  rec709().getWhite(X, Z);
-  EXPECT_DOUBLE_EQ(X, 0.3127 / 0.329);
-  EXPECT_DOUBLE_EQ(Z, (1.0 - 0.3127 - 0.329) / 0.329);
-  whiteOf(m, white);
-  EXPECT_NEAR(white[0], X, 1e-15);
-  EXPECT_NEAR(white[1], 1.0, 1e-15);
-  EXPECT_NEAR(white[2], Z, 1e-15);
-
-  rec709().getLumaMatrix(m);
-  for (int row = 0; row < 3; ++row) expectRow(m, row, kLuma709[0], kLuma709[1], kLuma709[2]);
-  EXPECT_NEAR(rec709().gamutSize(), 0.11205, 1e-15);
-}
-
 TEST(YPbPrMatrix, RoundedToDecimalDigits) {
   double m[9];
   rec709().getYPbPrMatrix(m, 4);
@@ -113,6 +93,36 @@ TEST(YPbPrMatrix, RoundedToDecimalDigits) {
     rec709().getYPbPrMatrix(m, digits);
     for (int i = 0; i < 9; ++i) EXPECT_NEAR(m[i], plain[i], 1e-15) << digits << " " << i;
   }
+}
+
+TEST(Identity, ByNameOnly) {
+  EXPECT_TRUE(rec709("x") == rec2020("x"));
+  EXPECT_FALSE(rec709("x") != rec2020("x"));
+  EXPECT_FALSE(rec709("x") == rec709("y"));
+  EXPECT_TRUE(rec709("x") != rec709("y"));
+  // A missing name matches everything.
+  EXPECT_TRUE(rec709(nullptr) == rec709("y"));
+  EXPECT_FALSE(rec709("y") != rec709(nullptr));
+}
+
+}  // namespace
+
+TEST(XyzMatrix, Rec709LuminanceWhiteAndLumaRows) {
+  double m[9], X, Z, white[3];
+  rec709().getXyzMatrix(m);
+  expectRow(m, 1, kLuma709[0], kLuma709[1], kLuma709[2]);
+  // RGB white lands on the XYZ of the white point.
+  rec709().getWhite(X, Z);
+  EXPECT_DOUBLE_EQ(X, 0.3127 / 0.329);
+  EXPECT_DOUBLE_EQ(Z, (1.0 - 0.3127 - 0.329) / 0.329);
+  whiteOf(m, white);
+  EXPECT_NEAR(white[0], X, 1e-15);
+  EXPECT_NEAR(white[1], 1.0, 1e-15);
+  EXPECT_NEAR(white[2], Z, 1e-15);
+
+  rec709().getLumaMatrix(m);
+  for (int row = 0; row < 3; ++row) expectRow(m, row, kLuma709[0], kLuma709[1], kLuma709[2]);
+  EXPECT_NEAR(rec709().gamutSize(), 0.11205, 1e-15);
 }
 
 TEST(ConversionMatrix, UnityForTheSameIdentifierAndUnadaptedForCloseWhites) {
@@ -154,16 +164,6 @@ TEST(ConversionMatrix, DistantWhitesAreAdaptedWithCat02) {
     const int first = i - i % 3;
     EXPECT_NEAR(lhs[i], rhs[i] * lhs[first] / rhs[first], 1e-12) << i;
   }
-}
-
-TEST(Identity, ByNameOnly) {
-  EXPECT_TRUE(rec709("x") == rec2020("x"));
-  EXPECT_FALSE(rec709("x") != rec2020("x"));
-  EXPECT_FALSE(rec709("x") == rec709("y"));
-  EXPECT_TRUE(rec709("x") != rec709("y"));
-  // A missing name matches everything.
-  EXPECT_TRUE(rec709(nullptr) == rec709("y"));
-  EXPECT_FALSE(rec709("y") != rec709(nullptr));
 }
 
 TEST(NameMatching, FromCharacterSkipOnAndInBuffers) {

@@ -10,6 +10,12 @@
 
 namespace KalvoraTest {
 
+// For EXPECT_PRED2: whether text contains part (a telling fragment of a
+// message whose full text the message suite checks).
+inline bool contains(const std::string& text, const std::string& part) {
+  return text.find(part) != std::string::npos;
+}
+
 struct Report {
   std::string where;
   std::string message;

@@ -92,20 +92,6 @@ TEST(ToolOptions, CameraCurvesAreOneDimensionalWithTheirOwnSizes) {
                        "--size 4096 is out of range for a 3-D LUT (accepted: 3 to 65)"));
 }
 
-TEST(ToolOptions, HelpAndVersion) {
-  EXPECT_EQ(parse({"--help"}).command, Command::kHelp);
-  EXPECT_EQ(parse({"-h"}).helpTopic, Command::kUsage);
-  EXPECT_EQ(parse({"--version"}).command, Command::kVersion);
-  EXPECT_EQ(parse({"help", "camera"}).helpTopic, Command::kCamera);
-  const Options lutHelp = parse({"lut", "--size", "17", "--help"});
-  EXPECT_EQ(lutHelp.command, Command::kHelp);
-  EXPECT_EQ(lutHelp.helpTopic, Command::kLut);
-  EXPECT_EQ(parse({"info", "-h"}).helpTopic, Command::kInfo);
-  EXPECT_TRUE(contains(helpText(Command::kLut), "--half-grid"));
-  EXPECT_TRUE(contains(helpText(Command::kCamera), "--false-color"));
-  EXPECT_TRUE(contains(helpText(Command::kUsage), "kalvora lut -o look.cube"));
-}
-
 TEST(ToolOptions, BadUsageNamesTheProblemAndWhatIsAccepted) {
   struct Case {
     std::vector<std::string> args;

@@ -69,7 +69,8 @@ Arguments makeArguments(double lo, double hi) {
 }
 
 template <class Expected, class Actual>
-void expectClose(const std::vector<double>& in, Expected expected, Actual actual, const char* name) {
+void expectClose(const std::vector<double>& in, Expected expected, Actual actual,
+                 const char* name) {
   const size_t n = in.size();
   std::vector<double> out(n);
   actual(out.data(), n);
@@ -89,11 +90,13 @@ TEST(VectorMathTest, EveryInstructionSetAgreesWithTheCLibrary) {
   const Arguments a = makeArguments(0.0, 4.0);
   for (const VectorKernels::Table* k : runnableKernels()) {
     SCOPED_TRACE(k->name);
-    expectClose(a.x, [&](size_t i) { return std::pow(a.x[i], a.y[i]); },
-                [&](double* out, size_t n) { k->pow(a.x.data(), a.y.data(), out, n); }, "pow");
-    expectClose(a.x, [&](size_t i) { return std::pow(a.x[i], 2.4); },
-                [&](double* out, size_t n) { k->powScalarExponent(a.x.data(), 2.4, out, n); },
-                "pow with one exponent");
+    expectClose(
+        a.x, [&](size_t i) { return std::pow(a.x[i], a.y[i]); },
+        [&](double* out, size_t n) { k->pow(a.x.data(), a.y.data(), out, n); }, "pow");
+    expectClose(
+        a.x, [&](size_t i) { return std::pow(a.x[i], 2.4); },
+        [&](double* out, size_t n) { k->powScalarExponent(a.x.data(), 2.4, out, n); },
+        "pow with one exponent");
     // exp(y log x) on bases in [0, 4] (the special values included) and
     // exponents up to 80: within 6e-16 where the result lies in [0, 1],
     // within the documented relative bound elsewhere.
@@ -116,15 +119,17 @@ TEST(VectorMathTest, EveryInstructionSetAgreesWithTheCLibrary) {
               << a.x[i] << " ^ " << exponent;
       }
     }
-    expectClose(a.x, [&](size_t i) { return std::log(a.x[i]); },
-                [&](double* out, size_t n) { k->log(a.x.data(), out, n); }, "log");
-    expectClose(a.x, [&](size_t i) { return std::atan2(a.y[i], a.x[i] - 2.0); },
-                [&](double* out, size_t n) {
-                  std::vector<double> shifted(a.x);
-                  for (double& v : shifted) v -= 2.0;
-                  k->atan2(a.y.data(), shifted.data(), out, n);
-                },
-                "atan2");
+    expectClose(
+        a.x, [&](size_t i) { return std::log(a.x[i]); },
+        [&](double* out, size_t n) { k->log(a.x.data(), out, n); }, "log");
+    expectClose(
+        a.x, [&](size_t i) { return std::atan2(a.y[i], a.x[i] - 2.0); },
+        [&](double* out, size_t n) {
+          std::vector<double> shifted(a.x);
+          for (double& v : shifted) v -= 2.0;
+          k->atan2(a.y.data(), shifted.data(), out, n);
+        },
+        "atan2");
     std::vector<double> sines(a.x.size()), cosines(a.x.size());
     k->sinCos(a.y.data(), sines.data(), cosines.data(), a.y.size());
     for (size_t i = 0; i < a.y.size(); ++i) {

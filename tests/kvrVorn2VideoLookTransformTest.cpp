@@ -132,17 +132,6 @@ TEST(Vorn2VideoLookTransform, SaturationAndHueScaleChroma) {
   EXPECT_NEAR(more.b - grey, 2 * (base.b - grey), 1e-12);
 }
 
-TEST(Vorn2VideoLookTransform, ResetKeepsTheVideoCurves) {
-  Vorn2VideoLookTransform look;
-  look.setCombinedGamma(2.0, Vorn2VideoLookTransform::Red);
-  look.reset();
-  EXPECT_FALSE(look.isUsed());
-  const double x = 0.4;
-  const Rgb out = render(look, x, x, x);
-  EXPECT_NEAR(out.r, std::sqrt(neutralRoundTrip(x)), 1e-6);
-  EXPECT_NEAR(out.g, neutralRoundTrip(x), 1e-6);
-}
-
 TEST(Vorn2VideoLookTransform, ResetRestoresToneSaturationAndHue) {
   ColorSpaces registry;
   Vorn2VideoLookTransform fresh, look;
