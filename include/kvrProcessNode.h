@@ -17,8 +17,8 @@
 // bit for bit. Transforms check nothing and never fail; inputs outside
 // 0 ... maxValue are allowed and give results in 0 ... maxValue.
 //
-// Transforms are const but a 3-D node caches its current cell: one node must
-// not transform from two threads at once.
+// Transforms are const and keep no state: several threads may transform
+// through one node at once, as long as none of them calls init.
 #pragma once
 
 #include <cstdint>

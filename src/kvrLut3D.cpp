@@ -12,8 +12,8 @@ namespace Kalvora {
 
 // The SIMD kernel's table, packed once on first use.
 struct Lut3D::SimdTable {
-  SimdTable(const unsigned short* source, int n, LutOrder order, double scale)
-      : source(source), order(order) {
+  SimdTable(const unsigned short* codes, int n, LutOrder codeOrder, double scale)
+      : source(codes), order(codeOrder) {
     table.size = n;
     table.scale = scale;
   }
