@@ -217,6 +217,10 @@ public:
   void updateColorTempAndTint(double cct, double tint);
 
 protected:
+  // The raw video-LUT atom samples node 10 at the mesh of the installed user
+  // 3-D LUT, which may be 2 points (below get3dLut's smallest mesh).
+  friend class Vorn2VornRawVideoLutHandler;
+
   LutFunc3D const* do_exportLut(unsigned int id) override;
   // Node 11: the normalisation gain and offset on all channels; node 2:
   // the white-balance gains; any other node is left unchanged.

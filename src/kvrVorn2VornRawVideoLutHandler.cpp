@@ -5,6 +5,7 @@
 
 #include "kvrAtomBytes.h"
 #include "kvrError.h"
+#include "kvrGridSampler.h"
 #include "kvrMD5.h"
 #include "kvrVorn2ImageCore.h"
 
@@ -137,9 +138,10 @@ void Vorn2VornRawVideoLutHandler::getLutChunkHeader(VornRawMeta::LutChunkHeader*
 void Vorn2VornRawVideoLutHandler::get3DLutData(unsigned char* out) {
   refreshLutFormat();
   std::vector<unsigned short> codes(3 * size_t(meshPoints_) * meshPoints_ * meshPoints_);
-  const ErrorCode code = core().get3dLut(Vorn2ImageCore::kUserLutNode, int(meshPoints_),
-                                         codes.data(), order_, maxValue_, false);
-  if (code != kNoError) throw KvrSignal(code, KVR_HERE, "Error by get 3D lut!");
+  // Sampled directly rather than through get3dLut, whose smallest mesh (3)
+  // would refuse the atom of a 2-point user LUT that the reader accepts.
+  sample3dTable(*core().do_get3dLut(Vorn2ImageCore::kUserLutNode), int(meshPoints_), codes.data(),
+                order_, maxValue_, false);
   std::memcpy(out, codes.data(), codes.size() * sizeof(unsigned short));
 }
 

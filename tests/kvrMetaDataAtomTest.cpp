@@ -402,6 +402,17 @@ TEST_F(MetaDataTest, RawAtomWithUserLutChecksItsChunk) {
   EXPECT_TRUE(fresh.hasUser3dLut());
 }
 
+TEST_F(MetaDataTest, RawAtomOfTheSmallestUserLutIsWrittenAndReadBack) {
+  const Codes corners = {0,     0, 0, 0,     0, 65535, 0,     65535, 0, 0,     65535, 65535,
+                         65535, 0, 0, 65535, 0, 65535, 65535, 65535, 0, 65535, 65535, 65535};
+  ASSERT_EQ(core.setUser3dLut(10, 2, corners.data(), kLutInterleaved, 65535), kNoError);
+  const Bytes raw = atom(core, vornraw_lut3d_atom_key);
+  EXPECT_EQ(host32(raw, 192), 2u);
+  LutGeneratorImageCore fresh;
+  ASSERT_EQ(fresh.setMetaData(vornraw_lut3d_atom_key, raw.data(), unsigned(raw.size())), kNoError);
+  EXPECT_EQ(atom(fresh, vornraw_lut3d_atom_key), raw);
+}
+
 TEST_F(MetaDataTest, FailingCdlAtomLeavesTheCdlAtItsDefaults) {
   Bytes cdl = atom(core, asc_cdl_param_atom_key);
   for (unsigned int id : kCdlIds) ASSERT_EQ(core.setParam(id, 0.5), kNoError);
