@@ -258,7 +258,7 @@ private:
 // white) apply.
 class Process3DLutNode : public ProcessNode {
 public:
-  // The mesh must lie in 2 ... 65 points and maxValue at most 65535 for init
+  // The mesh must lie in 3 ... 65 points and maxValue at most 65535 for init
   // to succeed (kIllegalValue and kLimitExceeded otherwise).
   Process3DLutNode(unsigned int id, int meshPoints, LutOrder order, int maxValue);
 

@@ -11,7 +11,7 @@ namespace Kalvora {
 
 namespace {
 
-constexpr int kMinMeshPoints = 2;
+constexpr int kMinMeshPoints = 3;  // the smallest table get3dLut samples
 constexpr int kMaxMeshPoints = 65;
 constexpr int kMaxCode = 65535;  // the codes of the table are 16-bit
 // Pixels converted to double per pass of the batch loop.
