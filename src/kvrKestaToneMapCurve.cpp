@@ -1,7 +1,5 @@
 #include "kvrKestaToneMapCurve.h"
 
-#include <iterator>
-
 #include "kvrError.h"
 #include "kvrToneCurve.h"
 
@@ -29,29 +27,15 @@ const ToneKnotTarget kBlackLow[] = {
 const ToneKnotTarget kBlackHigh[] = {
     {kValue, 1, 0.31}, {kSlope, 0, 1.386}, {kSlope, 1, 0.682}, {kSlope, 2, 1.396}};
 
-const ToneCurveShape kShape = {KestaToneMapCurve::kKnots,
-                               kX,
-                               kY,
-                               kD,
-                               {kKneeLow, std::size(kKneeLow)},
-                               {kKneeHigh, std::size(kKneeHigh)},
-                               {kBlackLow, std::size(kBlackLow)},
-                               {kBlackHigh, std::size(kBlackHigh)},
-                               2,
-                               0.47,  // deep black: knot 2 lifted toward 0.47
-                               3,     // knee 0: hard clip from knot 3
-                               "src/kvrKestaToneMapCurve:58 ERROR",
-                               "src/kvrKestaToneMapCurve:62 ERROR"};
+// Black gamma above 0.8 lifts knot 2 toward 0.47; knee 0 clips hard from knot 3.
+constexpr ToneCurveShape kShape = toneCurveShape(
+    KestaToneMapCurve::kKnots, kX, kY, kD, kKneeLow, kKneeHigh, kBlackLow, kBlackHigh, 2, 0.47, 3,
+    "src/kvrKestaToneMapCurve:58 ERROR", "src/kvrKestaToneMapCurve:62 ERROR");
 
 }  // namespace
 
 KestaToneMapCurve::KestaToneMapCurve(double blackGamma, double knee) : spline_(kKnots) {
-  initToneSpline(spline_, kShape);
-  try {
-    setShape(blackGamma, knee);
-  } catch (const KvrSignal& signal) {
-    reportSignal(signal);
-  }
+  initShapedToneSpline(spline_, kShape, blackGamma, knee);
 }
 
 void KestaToneMapCurve::resetSpline() { resetToneSpline(spline_, kShape); }

@@ -66,4 +66,15 @@ double shapeToneSpline(HermiteSpline& spline, const ToneCurveShape& shape, doubl
   return contrastIncrease;
 }
 
+double initShapedToneSpline(HermiteSpline& spline, const ToneCurveShape& shape, double blackGamma,
+                            double knee) {
+  initToneSpline(spline, shape);
+  try {
+    return shapeToneSpline(spline, shape, blackGamma, knee);
+  } catch (const KvrSignal& signal) {
+    reportSignal(signal);
+    return 0.0;
+  }
+}
+
 }  // namespace Kalvora

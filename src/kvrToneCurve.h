@@ -5,6 +5,8 @@
 // its own knot tables as a ToneCurveShape.
 #pragma once
 
+#include <cstddef>
+
 namespace Kalvora {
 
 class HermiteSpline;
@@ -49,6 +51,30 @@ struct ToneCurveShape {
   const char* kneeSite;
 };
 
+// A shape from the curve's tables, the target counts taken from the arrays.
+template <size_t KL, size_t KH, size_t BL, size_t BH>
+constexpr ToneCurveShape toneCurveShape(int knots, const double* x, const double* y,
+                                        const double* d, const ToneKnotTarget (&kneeLow)[KL],
+                                        const ToneKnotTarget (&kneeHigh)[KH],
+                                        const ToneKnotTarget (&blackLow)[BL],
+                                        const ToneKnotTarget (&blackHigh)[BH], int deepBlackKnot,
+                                        double deepBlackValue, int hardClipKnot,
+                                        const char* blackGammaSite, const char* kneeSite) {
+  return {knots,
+          x,
+          y,
+          d,
+          {kneeLow, int(KL)},
+          {kneeHigh, int(KH)},
+          {blackLow, int(BL)},
+          {blackHigh, int(BH)},
+          deepBlackKnot,
+          deepBlackValue,
+          hardClipKnot,
+          blackGammaSite,
+          kneeSite};
+}
+
 // Black gamma above this also lifts the mid-shadow knot.
 constexpr double kDeepBlackStart = 0.8;
 // 1 - 0.8 as the double arithmetic yields it: the span over which the lift
@@ -65,5 +91,10 @@ void resetToneSpline(HermiteSpline& spline, const ToneCurveShape& shape);
 // only controls below 0.5.
 double shapeToneSpline(HermiteSpline& spline, const ToneCurveShape& shape, double blackGamma,
                        double knee);
+// What a curve's constructor does: initToneSpline, then shapeToneSpline.
+// A control outside [0, 1] is reported and leaves the neutral shape (and
+// gives 0).
+double initShapedToneSpline(HermiteSpline& spline, const ToneCurveShape& shape, double blackGamma,
+                            double knee);
 
 }  // namespace Kalvora

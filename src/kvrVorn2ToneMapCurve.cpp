@@ -1,7 +1,5 @@
 #include "kvrVorn2ToneMapCurve.h"
 
-#include <iterator>
-
 #include "kvrError.h"
 #include "kvrToneCurve.h"
 
@@ -28,30 +26,16 @@ const ToneKnotTarget kBlackLow[] = {
 const ToneKnotTarget kBlackHigh[] = {{kValue, 1, 0.115}, {kValue, 2, 0.25}, {kSlope, 0, 0.4},
                                      {kSlope, 1, 1.075}, {kSlope, 2, 1.3},  {kSlope, 3, 1.53}};
 
-const ToneCurveShape kShape = {Vorn2ToneMapCurve::kKnots,
-                               kX,
-                               kY,
-                               kD,
-                               {kKneeLow, std::size(kKneeLow)},
-                               {kKneeHigh, std::size(kKneeHigh)},
-                               {kBlackLow, std::size(kBlackLow)},
-                               {kBlackHigh, std::size(kBlackHigh)},
-                               3,
-                               0.45,  // deep black: knot 3 lifted toward 0.45
-                               4,     // knee 0: hard clip from knot 4
-                               "src/kvrVorn2ToneMapCurve:64 ERROR",
-                               "src/kvrVorn2ToneMapCurve:68 ERROR"};
+// Black gamma above 0.8 lifts knot 3 toward 0.45; knee 0 clips hard from knot 4.
+constexpr ToneCurveShape kShape = toneCurveShape(
+    Vorn2ToneMapCurve::kKnots, kX, kY, kD, kKneeLow, kKneeHigh, kBlackLow, kBlackHigh, 3, 0.45, 4,
+    "src/kvrVorn2ToneMapCurve:64 ERROR", "src/kvrVorn2ToneMapCurve:68 ERROR");
 
 }  // namespace
 
 Vorn2ToneMapCurve::Vorn2ToneMapCurve(double blackGamma, double knee)
     : contrastIncrease_(0.0), spline_(kKnots) {
-  initToneSpline(spline_, kShape);
-  try {
-    setShape(blackGamma, knee);
-  } catch (const KvrSignal& signal) {
-    reportSignal(signal);
-  }
+  contrastIncrease_ = initShapedToneSpline(spline_, kShape, blackGamma, knee);
 }
 
 void Vorn2ToneMapCurve::resetSpline() { resetToneSpline(spline_, kShape); }
