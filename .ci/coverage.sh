@@ -9,7 +9,8 @@
 # Branch figures leave out the branches the compiler adds for exception
 # unwinding and branches it proves unreachable (gcovr
 # --exclude-throw-branches --exclude-unreachable-branches), so they count
-# the decisions written in the code.
+# the decisions written in the code. Counters are updated atomically because
+# some suites run the library from several threads at once.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=build-coverage
@@ -18,7 +19,7 @@ jobs=${JOBS:-2}
 if [[ "${1:-}" != "--report" ]]; then
   cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Debug -DKALVORA_WERROR=ON \
     -DKALVORA_BUILD_BENCH=OFF \
-    -DCMAKE_CXX_FLAGS="--coverage -O0" \
+    -DCMAKE_CXX_FLAGS="--coverage -O0 -fprofile-update=atomic" \
     -DCMAKE_EXE_LINKER_FLAGS=--coverage -DCMAKE_SHARED_LINKER_FLAGS=--coverage
   cmake --build "$build" -j"$jobs"
   find "$build" -name '*.gcda' -delete
