@@ -3,12 +3,16 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
+#include <cstdlib>
 #include <functional>
 #include <initializer_list>
+#include <memory>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
+#include "kvrCalibrationRows.h"
 #include "kvrKalvora.h"
 #include "kvrTestSupport.h"
 
@@ -74,9 +78,13 @@ public:
 
   int paramChanges = 0, configChanges = 0;
   double changedOld = 0.0;
+  double matrix3[9] = {};  // the matrix of node 3
 
 protected:
-  void do_getMatrix(unsigned int, double (&)[9]) override {}
+  void do_getMatrix(unsigned int id, double (&matrix)[9]) override {
+    if (id != 3) throw KvrSignal(kUnknownId, "test:2 ERROR", "Unknown matrix node");
+    std::copy(matrix3, matrix3 + 9, matrix);
+  }
 
   LutFunc const* do_getLut(unsigned int id) const override {
     if (withoutFunctions) return nullptr;
@@ -171,6 +179,10 @@ CameraSystemCalibrationRecord const& systemRecord(int i) {
   return *reinterpret_cast<CameraSystemCalibrationRecord const*>(gRecordStorage[i]);
 }
 
+CameraUnitCalibrationRecord const& unitRecord(int i) {
+  return *reinterpret_cast<CameraUnitCalibrationRecord const*>(gRecordStorage[i]);
+}
+
 class KalvoraTest : public testing::Test {
 protected:
   static size_t reportCount() { return ReportCapture::reports().size(); }
@@ -199,6 +211,25 @@ private:
 
 // ---- Lookups ------------------------------------------------------------------------
 
+// Colour nodes from the sink up to the source, auxiliary nodes skipped.
+TEST_F(KalvoraTest, ColorTypeNodesRunUpstreamFromTheSink) {
+  const struct {
+    unsigned int source, sink;
+    Ids want;
+  } cases[] = {{2, 10, {10, 9, 8, 7, 5, 3, 2}}, {7, kBranch1 + 8, {kBranch1 + 8, 7}}, {1, 2, {2}}};
+  std::vector<PipelineNode*> nodes;
+  for (const auto& c : cases) {
+    nodes.clear();
+    core.getColorTypeNodes(nodes, c.source, c.sink);
+    Ids ids;
+    for (const PipelineNode* node : nodes) ids.push_back(node->id);
+    EXPECT_EQ(ids, c.want) << c.sink;
+  }
+  // A source that is not upstream runs off the head of the path.
+  EXPECT_THROW(core.getColorTypeNodes(nodes, kBranch1 + 8, 10), KvrSignal);
+  EXPECT_EQ(core.getNodeRevision(11), 0xFFFFFFFFu);  // exports are not pipeline nodes
+}
+
 // ---- Parameters ---------------------------------------------------------------------
 
 TEST_F(KalvoraTest, SetParamStoresValuesInsideTheRangeAndNotifiesChanges) {
@@ -224,21 +255,32 @@ TEST_F(KalvoraTest, SetParamStoresValuesInsideTheRangeAndNotifiesChanges) {
   EXPECT_EQ(core.resetParam(268), kUnknownId);
   // Silent writes clamp and report nothing; setParam warns about read-only
   // parameters but writes them.
-  EXPECT_EQ(core.setParamSilent(1001, 1e9), kIllegalValue);
-  EXPECT_EQ(stored(1001), 3200.0);
+  double minimum = 0.0, maximum = 0.0;
+  EXPECT_EQ(core.getParamRange(1001, minimum, maximum), kNoError);
+  EXPECT_EQ(core.getParamRange(268, minimum, maximum), kUnknownId);
+  // The second clamp lands on the stored value and changes nothing.
+  for (const double bound : {minimum, minimum, maximum}) {
+    EXPECT_EQ(core.setParamSilent(1001, bound * 2.0 - 1600.0), kIllegalValue);
+    EXPECT_EQ(stored(1001), bound);
+  }
+  EXPECT_EQ(core.setParamSilent(1001, 1600.0), kNoError);
   EXPECT_EQ(core.setParamSilent(1001, NAN), kIllegalValue);
   EXPECT_EQ(core.setParamSilent(6001, 2.0), kReadOnly);
   testing::internal::CaptureStdout();
   EXPECT_EQ(core.setParam(6001, 2.5), kReadOnly);
   EXPECT_EQ(testing::internal::GetCapturedStdout(), "ID 6001 value 2.5\n");
   EXPECT_EQ(stored(6001), 2.5);
+  EXPECT_EQ(core.resetParam(6001), kReadOnly);  // reported, but the default is restored
+  EXPECT_EQ(stored(6001), 1.0);
 }
 
 // A failing hook is reported once at the boundary with the code of its failure.
 TEST_F(KalvoraTest, HookFailuresBecomeReportedCodes) {
   EXPECT_EQ(core.setSystemCalibration(-1, systemRecord(0)), kIllegalIndex);
   EXPECT_EQ(core.useConfiguration(2), kIllegalIndex);
-  EXPECT_EQ(core.useConfiguration(0), kMissingCalibration);
+  EXPECT_EQ(core.setUnitCalibration(2, unitRecord(0)), kIllegalIndex);
+  EXPECT_EQ(core.setUnitCalibration(0, unitRecord(0)), kNoError);
+  EXPECT_EQ(core.useConfiguration(0), kMissingCalibration);  // a unit record alone is not enough
   core.setSystemCalibration(0, systemRecord(0));
   ReportCapture::reports().clear();
   double value = 0.0;
@@ -271,6 +313,7 @@ TEST_F(KalvoraTest, HookFailuresBecomeReportedCodes) {
   EXPECT_EQ(lastReport(), "unknown error");
   core.updateFailure = Failure::kNone;
   EXPECT_EQ(core.useConfiguration(0), kNoError);  // the failed selection is retried
+  EXPECT_EQ(core.useConfiguration(0), kNoError);  // selecting it again calls no hook
   EXPECT_EQ(core.configChanges, 4);
 }
 
@@ -312,7 +355,93 @@ TEST_F(KalvoraTest, SamplingChecksSizeThenScaleThenNode) {
   EXPECT_EQ(std::count(values.begin(), values.end(), -1.0), long(values.size()));
 }
 
+// Integer tables are the node function at full scale; node 7 is a variant of
+// the RGB family (channels identity, half, square root).
+TEST_F(KalvoraTest, IntegerTablesSampleTheNodeFunction) {
+  std::vector<unsigned short> codes(3 * 256);
+  ASSERT_EQ(core.getLut(5, 256, codes.data(), 1023), kNoError);
+  EXPECT_EQ(codes[255], 511);  // the last x lies just below 1
+  ASSERT_EQ(core.getRgbLut(7, 256, codes.data(), kLutInterleaved, 4095), kNoError);
+  EXPECT_EQ(std::vector<unsigned short>(codes.end() - 3, codes.end()),
+            (std::vector<unsigned short>{4095, 2047, 4095}));
+}
+
 // ---- Matrices and diagnostics ---------------------------------------------------------
+
+// Fixed point rounds half away from zero, saturates beyond 32 bits, maps NaN
+// to 0, and a failed matrix leaves the output untouched.
+TEST_F(KalvoraTest, IntegerMatrixRoundsAndSaturates) {
+  const double in[9] = {0.5, -0.5, 4096, -4096, 1024.49, 1e300, -1e300, NAN, -1.4};
+  const int32_t want[9] = {1, -1, 4096, -4096, 1024, INT32_MAX, INT32_MIN, 0, -1};
+  for (int i = 0; i < 9; ++i) core.matrix3[i] = in[i] / 4096.0;
+  RgbIntMatrix fixed{};
+  ASSERT_EQ(core.getMatrix(3, fixed, 4096), kNoError);
+  for (int i = 0; i < 9; ++i) EXPECT_EQ(fixed[i], want[i]) << i;
+  EXPECT_EQ(core.getMatrix(4, fixed, 4096), kUnknownId);
+  EXPECT_EQ(fixed[0], 1);
+}
+
+// The diagnostics print a valid result and only report a failed one.
+TEST_F(KalvoraTest, ShowPrintsResultsOrReportsTheFailure) {
+  const double matrix[9] = {1, -0.5, 1.0 / 3.0, 0.1, 2, 0, 0, 0, 1};
+  std::copy(matrix, matrix + 9, core.matrix3);
+  testing::internal::CaptureStdout();
+  EXPECT_EQ(core.showLut(5, 256, 1023), kNoError);
+  EXPECT_EQ(core.showMatrix(3), kNoError);
+  const std::string out = testing::internal::GetCapturedStdout();
+  EXPECT_EQ(out.size(), 256u * 12u + 3u * 31u);
+  EXPECT_PRED2(contains, out, "  255   511\n         1      -0.5  0.333333\n       0.1");
+  testing::internal::CaptureStdout();
+  EXPECT_EQ(core.showLut(5, -1, 1023), kIllegalValue);
+  EXPECT_EQ(core.showLut(9, 256, 1023), kUnknownId);
+  EXPECT_EQ(core.showMatrix(4), kUnknownId);
+  EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
+  EXPECT_PRED2(contains, lastReport(), "returned error 4");
+}
+
+// ---- White balance --------------------------------------------------------------------
+
+template <class Record, class Row, size_t count>
+std::unique_ptr<Record, void (*)(void*)> recordOf(const Row (&rows)[count], int used = count) {
+  std::unique_ptr<Record, void (*)(void*)> record(Record::allocate(used), std::free);
+  std::copy(rows, rows + used, record->rows());
+  return record;
+}
+
+// The unit rows win over the system rows; a record without rows counts as
+// missing, and without a selected configuration nothing is calibrated.
+TEST_F(KalvoraTest, WhiteBalancePrefersUnitRowsAndRefusesEmptyRecords) {
+  using ::KalvoraTest::kSystemRows;
+  using ::KalvoraTest::kUnitRows;
+  double red = 0.0, blue = 0.0, cct = 0.0, tint = 0.0, matrix[9];
+  auto expectMissing = [&] {
+    EXPECT_THROW(core.getWhiteBlanceGain(4300.0, 0.0, red, blue), KvrSignal);
+    EXPECT_THROW(core.getWhiteBalanceCct(red, blue, cct, tint), KvrSignal);
+    EXPECT_THROW(core.getColorMatrix(4300.0, matrix), KvrSignal);
+  };
+  expectMissing();
+  const auto system = recordOf<CameraSystemCalibrationRecord>(kSystemRows);
+  const auto unit = recordOf<CameraUnitCalibrationRecord>(kUnitRows);
+  const auto noUnit = recordOf<CameraUnitCalibrationRecord>(kUnitRows, 0);
+  const auto noSystem = recordOf<CameraSystemCalibrationRecord>(kSystemRows, 0);
+  core.setSystemCalibration(0, *system);
+  core.setUnitCalibration(0, *noUnit);
+  ASSERT_EQ(core.useConfiguration(0), kNoError);
+  core.getWhiteBlanceGain(4300.0, 0.0, red, blue);
+  EXPECT_EQ(std::make_pair(red, blue), std::make_pair(1.625, 2.0));
+  core.getColorMatrix(4300.0, matrix);
+  EXPECT_EQ(matrix[0], kSystemRows[2].matrix[0]);
+  core.setUnitCalibration(0, *unit);
+  core.getWhiteBlanceGain(4000.0, 0.0, red, blue);
+  EXPECT_EQ(std::make_pair(red, blue), std::make_pair(double(1.55f), double(2.1f)));
+  // A tint moves the gains off the locus and reads back from them.
+  core.getWhiteBlanceGain(4000.0, 1.5, red, blue);
+  core.getWhiteBalanceCct(red, blue, cct, tint);
+  EXPECT_NEAR(tint, 1.5, 1e-6);
+  core.setSystemCalibration(0, *noSystem);
+  core.setUnitCalibration(0, *noUnit);
+  expectMissing();
+}
 
 }  // namespace
 }  // namespace Kalvora
