@@ -11,6 +11,7 @@
 #include "kvrCameraCalibration.h"
 #include "kvrElvex.h"
 #include "kvrKestaImageCore.h"
+#include "kvrPfwl.h"
 #include "kvrPipelineVocabulary.h"
 #include "kvrTestSupport.h"
 
@@ -71,6 +72,7 @@ TEST(KestaImageCoreIds, BranchesTheCoreDoesNotHaveAreUnknownIds) {
   KalvoraTest::ReportCapture capture;
   const unsigned short user[2] = {0, 1023};
   double matrix[9];
+  std::vector<double> cube(5 * 5 * 5 * 3);
   bool has = false;
   KestaImageCore single(1, kPipelineSingleBranch), output(1, kPipelineOutputOnly),
       multi(1, kPipelineMultiBranch);
@@ -85,12 +87,17 @@ TEST(KestaImageCoreIds, BranchesTheCoreDoesNotHaveAreUnknownIds) {
       EXPECT_EQ(core.hasUserLut(b + kCameraNodeToneMap, has), kUnknownId);
       EXPECT_EQ(core.setMode(b + kCameraModeVideo, false), kUnknownId);
       EXPECT_EQ(core.setParam(b + kCameraParamLogOffsetRed, 0.1), kUnknownId);
+      EXPECT_EQ(core.getMatrix(b + kCameraNodeColorSpace, matrix), kUnknownId);
+      EXPECT_EQ(core.export3dLut(b + kCameraExportRendering, 5, cube.data(), kLutPlanar),
+                kUnknownId);
     }
   }
-  // Main-path nodes belong to branch 0 only.
+  // Main-path nodes belong to branch 0 only; a node of a family without a
+  // table of that family is unknown.
   EXPECT_EQ(multi.getMatrix(kB1 + kCameraNodeColorMatrix, matrix), kUnknownId);
+  EXPECT_EQ(multi.resetUserLut(kB1 + kCameraNodeGamma), kUnknownId);
+  EXPECT_EQ(multi.getRgbLut(kCameraNodeWhiteBalance, 256, cube.data(), kLutPlanar), kUnknownId);
   // Branch 2 exists in the multi-branch core, also for the rendering.
-  std::vector<double> cube(5 * 5 * 5 * 3);
   EXPECT_EQ(multi.export3dLut(kB2 + kCameraExportRendering, 5, cube.data(), kLutPlanar), kNoError);
   EXPECT_EQ(multi.export3dLut(kCameraNodeLog, 5, cube.data(), kLutPlanar), kUnknownId);
   // The output-only core has no temperature for a camera matrix.
@@ -132,6 +139,66 @@ TEST(KestaImageCoreNodes, BranchNodesAreThoseOfABranchWithTheSameSettings) {
     branches[i].getVideoRenderLut().getTable(n, want.data(), kLutPlanar);
     EXPECT_EQ(got, want) << i;
   }
+  // The Q mapping and the log encoding have tables of their own.
+  for (const unsigned int id : {kCameraNodeQMapping, kCameraNodeLog})
+    EXPECT_EQ(core.getLut(id, 256, got.data()), kNoError) << id;
+  // The log offset node carries its branch's offsets; other nodes have none.
+  RgbGainOffset record = {{1, 1, 1}, {9, 9, 9}};
+  ASSERT_EQ(core.getRgbGainOffset(kB1 + kCameraNodeLogOffset, record), kNoError);
+  EXPECT_EQ(record.offset[1], -0.25);
+  ASSERT_EQ(core.getRgbGainOffset(kB1 + kCameraNodeGamma, record), kNoError);
+  EXPECT_EQ(record.offset[1], -0.25);
+}
+
+// ---- Modes and user tone tables ------------------------------------------------------
+
+// Each mode bypasses the stages it takes out of a branch: log output skips
+// tone map, colour space and gamma, and false colour paints its bands on
+// whatever the branch shows.
+TEST(KestaImageCoreModes, ModesBypassTheStagesTheyTakeOut) {
+  KestaImageCore core(1, kPipelineMultiBranch);
+  const struct {
+    unsigned int mode;
+    bool on, tone, space, gamma;
+  } steps[] = {{kCameraModeFalseColor, true, false, false, false},
+               {kCameraModePlayback, true, false, false, false},
+               {kCameraModeVideo, false, true, true, true},
+               {kCameraModeFalseColor, false, true, true, true},
+               {kCameraModeFalseColor, true, true, false, false},
+               {kCameraModePlayback, false, true, false, false},
+               {kCameraModeVideo, true, false, false, false},
+               {kCameraModeP3Output, true, false, false, false}};
+  std::vector<double> gamma(3 * 256);
+  for (const auto& s : steps) {
+    SCOPED_TRACE(testing::Message() << "mode " << s.mode << " on " << s.on);
+    ASSERT_EQ(core.setMode(kB1 + s.mode, s.on), kNoError);
+    EXPECT_EQ(core.needNode(kB1 + kCameraNodeToneMap)->bypassed, s.tone);
+    EXPECT_EQ(core.needNode(kB1 + kCameraNodeColorSpace)->bypassed, s.space);
+    EXPECT_EQ(core.needNode(kB1 + kCameraNodeGamma)->bypassed, s.gamma);
+    EXPECT_EQ(core.getRgbLut(kB1 + kCameraNodeGamma, 256, gamma.data(), kLutPlanar), kNoError);
+  }
+  // Playback shows a display-referred picture: the tone stage is gamma 2.4.
+  ASSERT_EQ(core.setMode(kB1 + kCameraModePlayback, true), kNoError);
+  expectLut(core, kB1 + kCameraNodeToneMap, Pfwl::sGamma24);
+}
+
+// A user table replaces the tone curve of its branch only, until it is reset.
+TEST(KestaImageCoreModes, UserToneTableReplacesTheCurveUntilReset) {
+  KestaImageCore core(1, kPipelineMultiBranch);
+  const unsigned short user[2] = {0, 1023};
+  std::vector<double> curve(256), other(256);
+  ASSERT_EQ(core.getLut(kB1 + kCameraNodeToneMap, 256, curve.data()), kNoError);
+  ASSERT_EQ(core.setUserLut(kB1 + kCameraNodeToneMap, user, 2, 1023), kNoError);
+  bool has = false;
+  EXPECT_EQ(core.hasUserLut(kB1 + kCameraNodeToneMap, has), kNoError);
+  EXPECT_TRUE(has);
+  EXPECT_EQ(core.hasUserLut(kB2 + kCameraNodeToneMap, has), kNoError);
+  EXPECT_FALSE(has);
+  ASSERT_EQ(core.getLut(kB1 + kCameraNodeToneMap, 256, other.data()), kNoError);
+  EXPECT_NE(other, curve);
+  ASSERT_EQ(core.resetUserLut(kB1 + kCameraNodeToneMap), kNoError);
+  ASSERT_EQ(core.getLut(kB1 + kCameraNodeToneMap, 256, other.data()), kNoError);
+  EXPECT_EQ(other, curve);
 }
 
 // ---- Revisions ---------------------------------------------------------------------
@@ -156,6 +223,7 @@ TEST(KestaImageCoreRevisions, ParameterChangesBumpTheNodesTheyAffect) {
       {kB1 + kCameraParamVideoSaturation, 0.3, {{kB1 + kCameraNodeColorSpace, 1}}},
       {kCameraParamVideoSlopeRed, 1.5, {{gamma, 1}}},
       {kB1 + kCameraParamVideoPowerGreen, 1.2, {{kB1 + gamma, 1}}},
+      {kB2 + kCameraParamVideoOffsetBlue, 0.1, {{kB2 + gamma, 1}}},
   };
   for (const auto& c : cases) {
     Revisions before = revisions(core);
@@ -248,7 +316,29 @@ TEST_F(WhiteBalanceTest, TemperatureAndGainsAreTwoViewsOfOneBalance) {
   EXPECT_GT(p(kCameraParamColorTemperature), 5600.0);
 }
 
-// ---- User tone tables ----------------------------------------------------------------
+// Without calibration nothing is derived and the host's values stand; gains
+// off the calibration find no temperature and take the end they lean to.
+TEST_F(WhiteBalanceTest, WithoutOrOffTheCalibration) {
+  EXPECT_EQ(core.updateColorTempAndTint(5600.0, 0.0), kMissingCalibration);
+  set(kCameraParamColorTemperature, 5600.0);
+  set(kCameraParamGainRed, 2.0);  // the stale gains cannot be derived
+  double value = 0.0;
+  EXPECT_EQ(core.getParam(kCameraParamColorTemperature, value), kMissingCalibration);
+  select();
+  KestaImageCore output(1, kPipelineOutputOnly);  // has no balance to follow the calibration
+  ASSERT_EQ(output.setSystemCalibration(0, *calibration), kNoError);
+  EXPECT_EQ(output.useConfiguration(0), kNoError);
+  EXPECT_EQ(core.updateColorTempAndTint(5600.0, 1.0), kNoError);
+  EXPECT_EQ(p(kCameraParamGainBlue), gainsFor(5600.0, 1.0).second);
+  const struct {
+    double red, blue, cct;
+  } offCalibration[] = {{4.0, 0.9, 11000.0}, {0.9, 4.0, 2000.0}};
+  for (const auto& c : offCalibration) {
+    set(kCameraParamGainRed, c.red);
+    set(kCameraParamGainBlue, c.blue);
+    EXPECT_EQ(p(kCameraParamColorTemperature), c.cct) << c.red;
+  }
+}
 
 }  // namespace
 }  // namespace Kalvora
