@@ -152,9 +152,8 @@ TEST(KestaImageCoreNodes, BranchNodesAreThoseOfABranchWithTheSameSettings) {
 
 // ---- Modes and user tone tables ------------------------------------------------------
 
-// Each mode bypasses the stages it takes out of a branch: log output skips
-// tone map, colour space and gamma, and false colour paints its bands on
-// whatever the branch shows.
+// Each mode bypasses the stages it takes out of a branch: log output skips all
+// three; false colour paints its bands on whatever the branch shows.
 TEST(KestaImageCoreModes, ModesBypassTheStagesTheyTakeOut) {
   KestaImageCore core(1, kPipelineMultiBranch);
   const struct {

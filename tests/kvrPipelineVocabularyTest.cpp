@@ -1,6 +1,7 @@
 // The pipeline vocabulary: well-formed tables, and the cores built from them.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cctype>
 #include <set>
 #include <string>
@@ -13,12 +14,9 @@ namespace Kalvora {
 namespace {
 
 bool isReadableName(const std::string& name) {
-  if (name.empty() || name.front() == '-' || name.back() == '-') return false;
-  for (char c : name)
-    if (!(std::islower(static_cast<unsigned char>(c)) ||
-          std::isdigit(static_cast<unsigned char>(c)) || c == '-'))
-      return false;
-  return true;
+  auto readable = [](unsigned char c) { return std::islower(c) || std::isdigit(c) || c == '-'; };
+  return !name.empty() && name.front() != '-' && name.back() != '-' &&
+         std::all_of(name.begin(), name.end(), readable);
 }
 
 const PipelineVocabulary* const kVocabularies[] = {&gLutGeneratorVocabulary, &gCameraVocabulary};
