@@ -7,11 +7,9 @@
 #include <functional>
 #include <memory>
 #include <random>
-#include <string>
 #include <vector>
 
-#include "kvrCalibrationRows.h"
-#include "kvrKestaImageCore.h"
+#include "kvrLutCoreTestSupport.h"
 #include "kvrLutGeneratorImageCore.h"
 #include "kvrProcessNode.h"
 #include "kvrTestSupport.h"
@@ -123,8 +121,6 @@ std::vector<Pixel> greyRamp(const ProcessNode& node) {
 
 }  // namespace
 
-// ---- Formulas and unity data ------------------------------------------------
-
 TEST(ProcessNode, GainAndOffsetNodesMapCodesAsDocumented) {
   enum Kind { kGain, kOffset, kBoth };
   struct Case {
@@ -175,42 +171,9 @@ TEST(ProcessNode, MatrixNodeRoundsAndLimitsItsSums) {
     std::copy(c.m, c.m + 9, core.matrix);
     ProcessRgbMatrixNode node(kMatrix, c.bits, k10Bit);
     ASSERT_EQ(node.init(&core), kNoError);
-    EXPECT_EQ(run(node, c.in), c.expected)
-        << "bits " << c.bits << " in " << testing::PrintToString(c.in);
+    EXPECT_EQ(run(node, c.in), c.expected) << c.bits << " " << testing::PrintToString(c.in);
   }
-  // Read from the identity at 12 fraction bits, every code passes unchanged.
-  FixedCore identity;
-  ProcessRgbMatrixNode node(kMatrix, 12, k10Bit);
-  ASSERT_EQ(node.init(&identity), kNoError);
-  EXPECT_EQ(greyRamp(node), greyRamp(ProcessRgbGainNode(1, k10Bit)));
 }
-
-TEST(ProcessNode, TableIndicesStayInsideTheTable) {
-  FixedCore core;
-  // 256 entries read with shift 2 cover codes 0 ... 1023.
-  ProcessLutNode lut(kLut, 256, k10Bit, 2);
-  ASSERT_EQ(lut.init(&core), kNoError);
-  const unsigned short* table = lut.getTable();
-  const std::pair<int, int> codeToIndex[] = {{INT_MIN, 0}, {5, 1}, {1024, 255}, {INT_MAX, 255}};
-  for (const auto& c : codeToIndex) EXPECT_EQ(run(lut, grey(c.first)), grey(table[c.second]));
-  EXPECT_EQ(table[255], k10Bit);
-
-  // Both orders read the same curves; codes past the table read its last
-  // entry, negative ones its first.
-  ProcessRgbLutNode interleaved(kRgbLut, 1024, kLutInterleaved, k10Bit, 0);
-  ProcessRgbLutNode planar(kRgbLut, 1024, kLutPlanar, k10Bit, 0);
-  ASSERT_EQ(interleaved.init(&core), kNoError);
-  ASSERT_EQ(planar.init(&core), kNoError);
-  EXPECT_EQ(greyRamp(interleaved), greyRamp(planar));
-  EXPECT_EQ(run(planar, {-1, 1023, 5000}), (Pixel{0, 1023, 1023}));
-
-  // A shift scales the table's codes up, limited to the maximum code.
-  ProcessRgbLutNode shifted(kRgbLut, 1024, kLutPlanar, k10Bit, 1);
-  ASSERT_EQ(shifted.init(&core), kNoError);
-  EXPECT_EQ(run(shifted, {0, 300, 600}), (Pixel{0, 600, 1023}));
-}
-
-// ---- Failures -------------------------------------------------------------------
 
 TEST(ProcessNode, FailedInitKeepsThePreviousData) {
   ReportCapture capture;
@@ -258,8 +221,6 @@ TEST(ProcessNode, InitRefusesCoresAndSizesItCannotUse) {
   EXPECT_EQ(ProcessLutNode(kLut, 255, k10Bit, 0).init(&fixed), kIllegalValue);
   EXPECT_EQ(ProcessLutNode(kLut, 1024, 65536, 0).init(&fixed), kLimitExceeded);
 }
-
-// ---- Batch form -------------------------------------------------------------------
 
 TEST(ProcessNode, BatchEqualsPerPixel) {
   FixedCore core;
@@ -310,68 +271,34 @@ TEST(ProcessNode, BatchEqualsPerPixel) {
   }
 }
 
-// ---- Against the cores' own double-precision nodes ------------------------------
-
 namespace {
 
+// The core's double-precision result for a node, in code units.
 using Reference = std::function<void(const int (&in)[3], double (&out)[3])>;
 
-// A node read from a core, and the core's double-precision result for the
-// same node, in code units.
-struct Stage {
-  std::unique_ptr<ProcessNode> node;
-  Reference reference;
-};
-
-Stage initialised(ImageCore& core, std::unique_ptr<ProcessNode> node, Reference reference) {
-  EXPECT_EQ(node->init(&core), kNoError) << node->getId();
-  return {std::move(node), std::move(reference)};
-}
-
-// Tables of one entry per code.
-Stage lutStage(ImageCore& core, unsigned int id, int maxValue) {
-  std::vector<double> table(maxValue + 1);
-  EXPECT_EQ(core.getLut(id, maxValue + 1, table.data()), kNoError) << id;
-  return initialised(core, std::make_unique<ProcessLutNode>(id, maxValue + 1, maxValue, 0),
-                     [table, maxValue](const int(&in)[3], double(&out)[3]) {
-                       for (int c = 0; c < 3; ++c) out[c] = table[in[c]] * maxValue;
-                     });
-}
-
-Stage rgbLutStage(ImageCore& core, unsigned int id, int maxValue, LutOrder order) {
+// Tables of one entry per code, for a LUT node (one curve) or an RGB LUT node.
+Reference tableReference(ImageCore& core, unsigned int id, int maxValue, bool rgb) {
   const int size = maxValue + 1;
   std::vector<double> table(3 * size);
-  EXPECT_EQ(core.getRgbLut(id, size, table.data(), kLutPlanar), kNoError) << id;
-  return initialised(core, std::make_unique<ProcessRgbLutNode>(id, size, order, maxValue, 0),
-                     [table, size, maxValue](const int(&in)[3], double(&out)[3]) {
-                       for (int c = 0; c < 3; ++c) out[c] = table[c * size + in[c]] * maxValue;
-                     });
+  if (rgb) {
+    EXPECT_EQ(core.getRgbLut(id, size, table.data(), kLutPlanar), kNoError) << id;
+  } else {
+    EXPECT_EQ(core.getLut(id, size, table.data()), kNoError) << id;
+  }
+  return [=](const int(&in)[3], double(&out)[3]) {
+    for (int c = 0; c < 3; ++c) out[c] = table[(rgb ? c * size : 0) + in[c]] * maxValue;
+  };
 }
 
-// Enough fraction bits that the fixed-point entries err by well under a
-// code over the whole range.
-Stage matrixStage(ImageCore& core, unsigned int id, int maxValue) {
-  double m[9];
-  EXPECT_EQ(core.getMatrix(id, m), kNoError) << id;
-  const int bits = maxValue > k10Bit ? 20 : 12;
-  return initialised(core, std::make_unique<ProcessRgbMatrixNode>(id, bits, maxValue),
-                     [m](const int(&in)[3], double(&out)[3]) {
-                       for (int c = 0; c < 3; ++c)
-                         out[c] = m[3 * c] * in[0] + m[3 * c + 1] * in[1] + m[3 * c + 2] * in[2];
-                     });
-}
-
-constexpr int kPoints = 33;  // mesh of the 3-D nodes
-
-double clamp01(double v) { return std::min(std::max(v, 0.0), 1.0); }
+constexpr int kPoints = 33;  // mesh of the 3-D node
 
 // The node's double-precision table, clamped to [0, 1] as 16-bit codes are,
 // read by tetrahedral interpolation: from the cell's lowest corner towards
 // its highest, along the axes in order of decreasing fraction.
-Stage cubeStage(Vorn2ImageCore& core, unsigned int id, int maxValue) {
-  std::vector<double> table(3L * kPoints * kPoints * kPoints);
+Reference cubeReference(Vorn2ImageCore& core, unsigned int id, int maxValue) {
+  std::vector<double> table(3 * KalvoraTest::cube(kPoints));
   EXPECT_EQ(core.get3dLut(id, kPoints, table.data(), kLutInterleaved), kNoError);
-  auto reference = [table, maxValue](const int(&in)[3], double(&out)[3]) {
+  return [table, maxValue](const int(&in)[3], double(&out)[3]) {
     int cell[3], axes[3] = {0, 1, 2};
     double fraction[3];
     for (int a = 0; a < 3; ++a) {
@@ -383,7 +310,9 @@ Stage cubeStage(Vorn2ImageCore& core, unsigned int id, int maxValue) {
     for (int c = 0; c < 3; ++c) {
       int corner[3] = {cell[0], cell[1], cell[2]};
       auto value = [&] {
-        return clamp01(table[3 * ((corner[0] * kPoints + corner[1]) * kPoints + corner[2]) + c]);
+        const double v =
+            table[3 * KalvoraTest::gridIndex(kPoints, corner[0], corner[1], corner[2]) + c];
+        return std::min(std::max(v, 0.0), 1.0);
       };
       double v = value();
       for (int axis : axes) {
@@ -394,78 +323,69 @@ Stage cubeStage(Vorn2ImageCore& core, unsigned int id, int maxValue) {
       out[c] = v * maxValue;
     }
   };
-  return initialised(core, std::make_unique<Process3DLutNode>(id, kPoints, kLutPlanar, maxValue),
-                     reference);
 }
-
-// Grey ramp, primaries and random colours over the whole code range.
-std::vector<int> testFrame(int maxValue) {
-  std::vector<int> frame;
-  for (int k = 0; k <= 64; ++k)
-    for (int c = 0; c < 3; ++c) frame.push_back(static_cast<int>(k / 64.0 * maxValue + 0.5));
-  for (int c = 0; c < 3; ++c)
-    for (int k = 0; k < 3; ++k) frame.push_back(c == k ? maxValue : 0);
-  std::mt19937 random(2026);
-  std::uniform_int_distribution<int> code(0, maxValue);
-  for (int k = 0; k < 3 * 4000; ++k) frame.push_back(code(random));
-  return frame;
-}
-
-// Pushes the frame through the chain in batches: every node's output is
-// within one code of the core's double-precision result for the same
-// input, rounded.
-void expectChainMatches(const std::vector<Stage>& chain, int maxValue) {
-  std::vector<int> codes = testFrame(maxValue);
-  const int pixels = static_cast<int>(codes.size() / 3);
-  for (const Stage& stage : chain) {
-    std::vector<int> out(codes.size());
-    stage.node->transform(codes.data(), out.data(), pixels);
-    int largest = 0;
-    for (int k = 0; k < pixels; ++k) {
-      const int in[3] = {codes[3 * k], codes[3 * k + 1], codes[3 * k + 2]};
-      double expected[3];
-      stage.reference(in, expected);
-      for (int c = 0; c < 3; ++c) {
-        const double code = std::min(std::max(expected[c], 0.0), double(maxValue)) + 0.5;
-        largest = std::max(largest, std::abs(out[3 * k + c] - static_cast<int>(code)));
-      }
-    }
-    EXPECT_LE(largest, 1) << "node " << stage.node->getId() << " max " << maxValue;
-    codes.swap(out);
-  }
-}
-
-struct Setting {
-  unsigned int id;
-  double value;
-};
 
 }  // namespace
 
+// Pushes a grey ramp, the primaries and random colours through the chain
+// in batches: every node's output is within one code of the core's
+// double-precision result for the same input, rounded.
 TEST(ProcessNode, LutGeneratorChainMatchesTheCoreNodeByNode) {
-  const Setting look[] = {{kLutParamCdlSlopeRed, 1.2},  {kLutParamCdlOffsetGreen, 0.03},
-                          {kLutParamCdlPowerBlue, 0.9}, {kLutParamCdlSaturation, 1.3},
-                          {kLutParamMasterGamma, 1.1},  {kLutParamBlackGamma, 0.3}};
+  const std::pair<unsigned int, double> look[] = {
+      {kLutParamCdlSlopeRed, 1.2},   {kLutParamCdlOffsetGreen, 0.03}, {kLutParamCdlPowerBlue, 0.9},
+      {kLutParamCdlSaturation, 1.3}, {kLutParamMasterGamma, 1.1},     {kLutParamBlackGamma, 0.3}};
   for (ColorSpace target : {Rec1886, Rec2100Pq})
     for (int maxValue : {k10Bit, k16Bit}) {
-      SCOPED_TRACE(testing::Message() << "target " << target);
+      SCOPED_TRACE(testing::Message() << "target " << target << " max " << maxValue);
       LutGeneratorImageCore core;
       core.setTargetColorSpace(core.getColorSpaceInfo(target));
-      for (const Setting& s : look) ASSERT_EQ(core.setParam(s.id, s.value), kNoError);
-      double gain = 0.0, offset = 0.0;
+      for (const auto& s : look) ASSERT_EQ(core.setParam(s.first, s.second), kNoError);
+      double gain = 0.0, offset = 0.0, m[9];
       ASSERT_EQ(core.getParam(kLutParamNormalizationGain, gain), kNoError);
       ASSERT_EQ(core.getParam(kLutParamNormalizationOffset, offset), kNoError);
-
-      std::vector<Stage> chain;
-      chain.push_back(lutStage(core, kLutNodeLog, maxValue));
-      chain.push_back(rgbLutStage(core, kLutNodeCdl, maxValue, kLutInterleaved));
-      chain.push_back(matrixStage(core, kLutNodeCdlSaturation, maxValue));
-      chain.push_back(cubeStage(core, kLutNodeLook, maxValue));
-      chain.push_back(initialised(
-          core, std::make_unique<ProcessRgbGainOffsetNode>(kLutNodeNormalization, maxValue),
-          [=](const int(&in)[3], double(&out)[3]) {
-            for (int c = 0; c < 3; ++c) out[c] = in[c] * gain + offset * maxValue;
-          }));
-      expectChainMatches(chain, maxValue);
+      ASSERT_EQ(core.getMatrix(kLutNodeCdlSaturation, m), kNoError);
+      const int bits = maxValue > k10Bit ? 20 : 12;  // fixed-point entries err well under a code
+      const std::pair<std::unique_ptr<ProcessNode>, Reference> chain[] = {
+          {std::make_unique<ProcessLutNode>(kLutNodeLog, maxValue + 1, maxValue, 0),
+           tableReference(core, kLutNodeLog, maxValue, false)},
+          {std::make_unique<ProcessRgbLutNode>(kLutNodeCdl, maxValue + 1, kLutInterleaved, maxValue,
+                                               0),
+           tableReference(core, kLutNodeCdl, maxValue, true)},
+          {std::make_unique<ProcessRgbMatrixNode>(kLutNodeCdlSaturation, bits, maxValue),
+           [m](const int(&in)[3], double(&out)[3]) {
+             for (int c = 0; c < 3; ++c)
+               out[c] = m[3 * c] * in[0] + m[3 * c + 1] * in[1] + m[3 * c + 2] * in[2];
+           }},
+          {std::make_unique<Process3DLutNode>(kLutNodeLook, kPoints, kLutPlanar, maxValue),
+           cubeReference(core, kLutNodeLook, maxValue)},
+          {std::make_unique<ProcessRgbGainOffsetNode>(kLutNodeNormalization, maxValue),
+           [=](const int(&in)[3], double(&out)[3]) {
+             for (int c = 0; c < 3; ++c) out[c] = in[c] * gain + offset * maxValue;
+           }},
+      };
+      std::vector<int> codes;
+      for (int k = 0; k <= 64; ++k)
+        codes.insert(codes.end(), 3, static_cast<int>(k / 64.0 * maxValue + 0.5));
+      for (int k = 0; k < 9; ++k) codes.push_back(k % 4 == 0 ? maxValue : 0);
+      std::mt19937 random(2026);
+      std::uniform_int_distribution<int> code(0, maxValue);
+      for (int k = 0; k < 3 * 4000; ++k) codes.push_back(code(random));
+      const int pixels = static_cast<int>(codes.size() / 3);
+      for (const auto& stage : chain) {
+        ASSERT_EQ(stage.first->init(&core), kNoError) << stage.first->getId();
+        std::vector<int> out(codes.size());
+        stage.first->transform(codes.data(), out.data(), pixels);
+        int largest = 0;
+        for (int k = 0; k < pixels; ++k) {
+          double expected[3];
+          stage.second({codes[3 * k], codes[3 * k + 1], codes[3 * k + 2]}, expected);
+          for (int c = 0; c < 3; ++c) {
+            const double rounded = std::min(std::max(expected[c], 0.0), double(maxValue)) + 0.5;
+            largest = std::max(largest, std::abs(out[3 * k + c] - static_cast<int>(rounded)));
+          }
+        }
+        EXPECT_LE(largest, 1) << "node " << stage.first->getId();
+        codes.swap(out);
+      }
     }
 }

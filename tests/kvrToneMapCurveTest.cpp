@@ -1,13 +1,20 @@
+// The tone-map curves and the luma, chroma and hue curves of the looks.
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <limits>
+#include <memory>
 #include <string>
 
+#include "kvrChromaCurve.h"
+#include "kvrChromaLumaCurve.h"
 #include "kvrError.h"
+#include "kvrHueCurve.h"
 #include "kvrKestaGammaCurve.h"
 #include "kvrKestaNormToneMapCurve.h"
 #include "kvrKestaToneMapCurve.h"
+#include "kvrLumaCurve.h"
+#include "kvrPQ2L.h"
 #include "kvrPfwl.h"
 #include "kvrTestSupport.h"
 #include "kvrVorn2InverseToneMapCurve.h"
@@ -20,60 +27,47 @@ using KalvoraTest::ReportCapture;
 namespace {
 
 const double kNaN = std::numeric_limits<double>::quiet_NaN();
+const double kPi = 3.141592653589793;
 
 struct Plus : LutFunc {
   explicit Plus(double addend) : a(addend) {}
   double transform(double x) const override { return x + a; }
   double a;
 };
-struct Square : LutFunc {
-  double transform(double x) const override { return x * x; }
-};
 
 void expectSameCurve(const LutFunc& a, const LutFunc& b) {
   for (int i = 0; i <= 100; ++i) ASSERT_EQ(a.transform(i / 100.0), b.transform(i / 100.0)) << i;
 }
 
-// Shape properties every control setting keeps: black to black, white to
-// white, clamped outside, rising, inside the unit range; a knee of 0 rises
-// from 0.95 and clips hard at 0.6.
+// Every setting maps black to black and white to white, clamps outside,
+// rises and stays in the unit range. Black gamma lifts the shadows, the knee
+// pulls the highlights down (a knee of 0 clips hard at 0.6), and mid grey
+// stays at 0.4 until black gamma passes 0.8.
 template <class Curve>
-void expectShapeProperties() {
+void expectShapeAndControls() {
   for (double blackGamma : {0.0, 0.3, 0.5, 0.9, 1.0})
     for (double knee : {0.0, 0.2, 0.5, 0.8, 1.0}) {
-      SCOPED_TRACE(testing::Message() << blackGamma << " " << knee);
       const Curve curve(blackGamma, knee);
-      EXPECT_EQ(curve.transform(0.0), 0.0);
-      EXPECT_EQ(curve.transform(1.0), 1.0);
-      EXPECT_EQ(curve.transform(-0.2), 0.0);
-      EXPECT_EQ(curve.transform(1.5), 1.0);
-      double previous = 0.0;
-      for (int i = 1; i <= 100; ++i) {
+      double previous = curve.transform(-0.2);
+      ASSERT_EQ(previous, 0.0);
+      for (int i = 1; i <= 120; ++i) {
         const double v = curve.transform(i / 100.0);
-        ASSERT_TRUE(previous <= v && v <= 1.0) << i;
+        ASSERT_TRUE(previous <= v && v <= 1.0) << blackGamma << " " << knee << " " << i;
         previous = v;
       }
+      ASSERT_EQ(curve.transform(1.0), 1.0);
     }
-  const Curve clipped(0.5, 0.0);
-  EXPECT_EQ(clipped.transform(0.57), 0.95);
-  EXPECT_DOUBLE_EQ(clipped.transform(0.58), 0.97);
-  for (double x = 0.6; x <= 1.2; x += 0.01) EXPECT_EQ(clipped.transform(x), 1.0) << x;
-}
-
-// Black gamma lifts the shadows, the knee pulls the highlights down, and
-// mid grey stays at 0.4 until black gamma passes 0.8.
-template <class Curve>
-void expectControlDirections() {
+  EXPECT_EQ(Curve(0.5, 0.0).transform(0.57), 0.95);
+  EXPECT_EQ(Curve(0.5, 0.0).transform(0.6), 1.0);
   EXPECT_EQ(Curve(0.5, 0.5).transform(0.391), 0.4);
-  EXPECT_LT(Curve(0.0, 0.5).transform(0.256), Curve(0.5, 0.5).transform(0.256));
-  EXPECT_LT(Curve(0.5, 0.5).transform(0.256), Curve(1.0, 0.5).transform(0.256));
-  EXPECT_GT(Curve(0.5, 0.0).transform(0.65), Curve(0.5, 0.5).transform(0.65));
-  EXPECT_GT(Curve(0.5, 0.5).transform(0.65), Curve(0.5, 1.0).transform(0.65));
   EXPECT_EQ(Curve(0.8, 0.5).transform(0.391), 0.4);
   EXPECT_GT(Curve(0.9, 0.5).transform(0.391), 0.4);
+  EXPECT_LT(Curve(0.0, 0.5).transform(0.256), Curve(0.5, 0.5).transform(0.256));
+  EXPECT_LT(Curve(0.5, 0.5).transform(0.256), Curve(1.0, 0.5).transform(0.256));
+  EXPECT_GT(Curve(0.5, 0.5).transform(0.65), Curve(0.5, 1.0).transform(0.65));
 }
 
-// Out-of-range or NaN controls throw, name the control, and leave the shape;
+// Out-of-range or NaN controls throw, name the control and leave the shape;
 // a constructor reports them once and stays neutral.
 template <class Curve>
 void expectRejections(const std::string& source) {
@@ -81,9 +75,8 @@ void expectRejections(const std::string& source) {
   const struct {
     double blackGamma, knee;
     const char* fragment;
-  } cases[] = {{-0.1, 0.5, "black gamma"}, {1.1, 0.5, "black gamma"}, {0.5, 1.1, "knee"},
-               {0.5, -0.1, "knee"},        {kNaN, 0.5, "black gamma"}, {0.5, kNaN, "knee"},
-               {2.0, 2.0, "black gamma"}};
+  } cases[] = {{-0.1, 0.5, "black gamma"}, {1.1, 0.5, "black gamma"},  {0.5, 1.1, "knee"},
+               {0.5, -0.1, "knee"},        {kNaN, 0.5, "black gamma"}, {0.5, kNaN, "knee"}};
   for (const auto& c : cases) {
     SCOPED_TRACE(testing::Message() << c.blackGamma << " " << c.knee);
     try {
@@ -102,16 +95,23 @@ void expectRejections(const std::string& source) {
   expectSameCurve(curve, Curve(0.3, 0.7));
 }
 
-}  // namespace
-
-TEST(ToneMapCurves, EverySettingKeepsTheShape) {
-  expectShapeProperties<KestaToneMapCurve>();
-  expectShapeProperties<Vorn2ToneMapCurve>();
+// SDR: no chroma at black and white, full chroma in the mid tones. HDR:
+// full chroma at black, none at white, more left near white for a brighter peak.
+void expectSdr(const ChromaLumaCurve& curve) {
+  EXPECT_EQ(curve.getChroma(0.0) + curve.getChroma(1.0), 0.0);
+  EXPECT_EQ(curve.getChroma(0.45), 1.0);
+}
+void expectHdr(const ChromaLumaCurve& curve, double nearWhite) {
+  EXPECT_EQ(curve.getChroma(0.0), 1.0);
+  EXPECT_EQ(curve.getChroma(0.9), nearWhite);
+  EXPECT_EQ(curve.getChroma(1.0), 0.0);
 }
 
-TEST(ToneMapCurves, ControlsMoveShadowsAndHighlights) {
-  expectControlDirections<KestaToneMapCurve>();
-  expectControlDirections<Vorn2ToneMapCurve>();
+}  // namespace
+
+TEST(ToneMapCurves, ShapesAndControls) {
+  expectShapeAndControls<KestaToneMapCurve>();
+  expectShapeAndControls<Vorn2ToneMapCurve>();
 }
 
 TEST(ToneMapCurves, RejectedControlsLeaveTheShape) {
@@ -119,44 +119,32 @@ TEST(ToneMapCurves, RejectedControlsLeaveTheShape) {
   expectRejections<Vorn2ToneMapCurve>("src/kvrVorn2ToneMapCurve:");
 }
 
-TEST(Vorn2ToneMapCurve, ContrastIncreaseCountsControlsBelowNeutral) {
-  const struct {
-    double blackGamma, knee, increase;
-  } cases[] = {{0.2, 0.1, 0.7}, {0.3, 0.5, 0.2}, {0.7, 0.9, 0.0}, {0.2, 0.9, 0.3}};
+TEST(ToneMapCurves, ContrastIncreaseCountsControlsBelowNeutral) {
+  const double cases[][3] = {{0.2, 0.1, 0.7}, {0.3, 0.5, 0.2}, {0.7, 0.9, 0.0}, {0.2, 0.9, 0.3}};
   for (const auto& c : cases)
-    EXPECT_DOUBLE_EQ(Vorn2ToneMapCurve(c.blackGamma, c.knee).getContrastIncrease(), c.increase)
-        << c.blackGamma << " " << c.knee;
+    EXPECT_DOUBLE_EQ(Vorn2ToneMapCurve(c[0], c[1]).getContrastIncrease(), c[2]) << c[0] << c[1];
   Vorn2ToneMapCurve curve(0.4, 0.5);
   EXPECT_THROW(curve.setShape(0.5, 1.5), KvrSignal);  // a rejected shape keeps the value
   EXPECT_DOUBLE_EQ(curve.getContrastIncrease(), 0.1);
-  ReportCapture quiet;
-  EXPECT_EQ(Vorn2ToneMapCurve(kNaN, 0.5).getContrastIncrease(), 0.0);
 }
 
-TEST(Vorn2InverseToneMapCurve, UndoesTheNeutralCurve) {
+TEST(ToneMapCurves, InverseUndoesTheNeutralCurve) {
   const Vorn2InverseToneMapCurve inverse;
   const Vorn2ToneMapCurve neutral(0.5, 0.5);
   EXPECT_EQ(inverse.transform(-0.5), 0.0);
   EXPECT_EQ(inverse.transform(1.5), 1.0);
-  for (int i = 0; i <= 10; ++i) {  // the knots are stored to six decimals
-    const double x = std::round(neutral.transform(i / 10.0) * 1e6) / 1e6;
-    EXPECT_NEAR(inverse.transform(x), i / 10.0, 1e-12) << i;
-  }
+  for (int i = 0; i <= 10; ++i)  // the knots, stored to six decimals
+    EXPECT_NEAR(inverse.transform(std::round(neutral.transform(i / 10.0) * 1e6) / 1e6), i / 10.0,
+                1e-12);
   for (int i = 5; i <= 95; ++i)
     EXPECT_NEAR(inverse.transform(neutral.transform(i / 100.0)), i / 100.0, 0.01) << i;
 }
 
-TEST(KestaNormToneMapCurve, DomainMapsOntoRangeThroughTheVideoGamma) {
+TEST(ToneMapCurves, NormalisedCurveMapsDomainOntoRangeThroughTheVideoGamma) {
   const KestaToneMapCurve tone(0.5, 0.5);
   KestaNormToneMapCurve norm(tone);
   for (int i = 0; i <= 20; ++i)
     EXPECT_DOUBLE_EQ(norm.transform(i / 20.0), Pfwl::sGamma24.transform(tone.transform(i / 20.0)));
-  norm.setDomain(0.09286412596702576, 0.9);
-  norm.setRange(0.0012210012646391988, 1.0);
-  EXPECT_NEAR(norm.transform(0.09286412596702576), 0.0012210012646391988, 1e-15);
-  EXPECT_NEAR(norm.transform(0.9), 1.0, 1e-15);
-  EXPECT_EQ(norm.transform(1.0), 1.0);  // beyond the domain, clamped
-  EXPECT_EQ(norm.transform(0.0), 0.0);
   const Plus lifted(0.1);  // a new curve recomputes the scaling
   norm.setDomain(0.2, 0.6);
   norm.setRange(0.25, 0.75);
@@ -165,23 +153,117 @@ TEST(KestaNormToneMapCurve, DomainMapsOntoRangeThroughTheVideoGamma) {
   EXPECT_NEAR(norm.transform(0.6), 0.75, 1e-15);
 }
 
-TEST(KestaGammaCurve, MonoRunsBeforeEachColourCurve) {
-  const Square square;
-  const Plus plus(0.1);
+TEST(ToneMapCurves, GammaCurveRunsMonoBeforeEachColourCurve) {
+  const Plus plus(0.1), minus(-0.1);
   KestaGammaCurve gamma;
-  double r, g, b;
-  gamma.transform(0.3, r, g, b);
-  EXPECT_EQ(g, 0.3);
   gamma.setColorChannel(0, plus);  // set before the mono stage: order must not matter
-  gamma.setMonoChannel(square);
+  gamma.setMonoChannel(minus);
+  double r, g, b;
   gamma.transform(0.5, r, g, b);
-  EXPECT_DOUBLE_EQ(r, 0.35);
-  EXPECT_EQ(g, 0.25);
-  EXPECT_EQ(gamma.getColorChannel(2).transform(0.5), 0.25);
-  gamma.setColorLuts(LutFunc::sUnity, plus, LutFunc::sUnity);
-  const LutAdapter adapter(gamma);  // applies both stages per channel
-  adapter.transform(0.5, 0.2, 0.1, r, g, b);
-  EXPECT_DOUBLE_EQ(r, 0.25);
-  EXPECT_DOUBLE_EQ(g, 0.04 + 0.1);
-  EXPECT_DOUBLE_EQ(b, 0.01);
+  EXPECT_DOUBLE_EQ(r, 0.5);
+  EXPECT_DOUBLE_EQ(g, 0.4);
+  gamma.setColorLuts(LutFunc::sUnity, plus, plus);
+  LutAdapter(gamma).transform(0.5, 0.2, 0.1, r, g, b);  // both stages per channel
+  EXPECT_DOUBLE_EQ(r, 0.4);
+  EXPECT_DOUBLE_EQ(b, 0.1);
+}
+
+TEST(LookCurves, LumaTopFollowsPeakWhiteAndMidsFollowDiffuseWhite) {
+  for (double peak : {1000.0, 2000.0, 4000.0}) {
+    SCOPED_TRACE(peak);
+    LumaCurve d100, d200;
+    d100.setPeakWhite(peak);
+    d200.setPeakWhite(peak);
+    d200.setDiffuseWhite(200);
+    EXPECT_NEAR(d100.getLuma(1.0), PQ2L().inverse(peak / 10000), 3e-3);  // PQ of peak white
+    EXPECT_EQ(d200.getLuma(1.5), d100.getLuma(1.0));
+    EXPECT_EQ(d100.getLuma(-0.5), 0.0);
+    EXPECT_GT(d200.getLuma(0.39), d100.getLuma(0.39));
+    for (int i = 50; i < 1000; ++i) {  // rises above the toe
+      ASSERT_LE(d100.getLuma(i / 1000.0), d100.getLuma((i + 1) / 1000.0)) << i;
+      ASSERT_LE(d200.getLuma(i / 1000.0), d200.getLuma((i + 1) / 1000.0)) << i;
+    }
+  }
+  EXPECT_THROW(LumaCurve().setDiffuseWhite(150), KvrSignal);
+}
+
+TEST(LookCurves, ChromaLumaIsSdrByDefaultAndHdrFollowsPeakWhite) {
+  ChromaLumaCurve curve;
+  expectSdr(curve);
+  curve.setPeakWhite(2000);  // rebuilds the HDR curve while SDR is selected
+  expectSdr(curve);
+  curve.setCurveType(ChromaLumaCurve::kHdr);
+  expectHdr(curve, 0.1);
+  curve.setPeakWhite(1000);
+  curve.setCurveType(ChromaLumaCurve::CurveType(2));  // unknown: nothing changes
+  expectHdr(curve, 0.05);
+  // A rejected peak white keeps the shape but stays stored, so selecting
+  // HDR fails until a known one is set.
+  for (double bad : {1500.0, kNaN}) EXPECT_THROW(curve.setPeakWhite(bad), KvrSignal);
+  expectHdr(curve, 0.05);
+  curve.resetSpline();
+  expectSdr(curve);
+  EXPECT_THROW(curve.setCurveType(ChromaLumaCurve::kHdr), KvrSignal);
+  expectSdr(curve);
+  // Copies keep their own selection.
+  curve.setPeakWhite(1000);
+  auto original = std::make_unique<ChromaLumaCurve>(curve);
+  original->setCurveType(ChromaLumaCurve::kHdr);
+  ChromaLumaCurve copy(*original), assigned;
+  assigned = *original;
+  original.reset();
+  expectHdr(copy, 0.05);
+  copy.setCurveType(ChromaLumaCurve::kSdr);
+  expectSdr(copy);
+  expectHdr(assigned, 0.05);
+}
+
+TEST(LookCurves, EachHueHasItsOwnKnotAndTheCircleWraps) {
+  double previous = -kPi;
+  for (int hue = HueCurve::Green; hue <= HueCurve::Yellow; ++hue) {
+    HueCurve single;  // the knot is where the lowered hue pulls the curve down most
+    single.setSaturation(HueCurve::Hue(hue), 0.5);
+    double angle = 0.0, lowest = 2.0;
+    for (double a = -kPi; a < kPi; a += 0.001)
+      if (single.getChroma(a) < lowest) lowest = single.getChroma(a), angle = a;
+    EXPECT_NEAR(lowest, 0.5, 1e-5) << hue;
+    EXPECT_GT(angle, previous) << hue;  // in order around the circle
+    previous = angle;
+  }
+  HueCurve curve;
+  curve.setSaturation(HueCurve::Green, 1.5);
+  for (double a : {kPi, kPi + 0.5, 3.95, 5.0})
+    EXPECT_EQ(curve.getChroma(a), curve.getChroma(a - HueCurve::pi2)) << "angle " << a;
+  for (double bad : {-0.0001, 2.0000001, kNaN})
+    EXPECT_THROW(curve.setSaturation(HueCurve::Red, bad), KvrSignal);
+  for (int hue : {6, -1}) EXPECT_THROW(curve.setSaturation(HueCurve::Hue(hue), 0.5), KvrSignal);
+  curve.reset();
+  for (double a = -7.0; a <= 7.0; a += 0.01) ASSERT_EQ(curve.getChroma(a), 1.0) << a;
+}
+
+TEST(LookCurves, LargerGamutsKeepMoreChromaAndSaturationScalesIt) {
+  ChromaCurve small, medium, large, hdr, unknown;
+  medium.setCurveType(ChromaCurve::kMediumGamut);
+  large.setCurveType(ChromaCurve::kLargeGamut);
+  hdr.setCurveType(ChromaCurve::kHdr);
+  unknown.setCurveType(ChromaCurve::CurveType(7));  // shaped like the small gamut
+  EXPECT_EQ(hdr.getChroma(1.0), 1.0);
+  for (int i = 0; i <= 170; ++i) {
+    const double x = i / 100.0;
+    ASSERT_GE(small.getChroma(x), 0.0);
+    ASSERT_EQ(unknown.getChroma(x), small.getChroma(x)) << x;
+    if (x >= 0.51) {  // where the shapes part
+      ASSERT_LT(small.getChroma(x), medium.getChroma(x)) << x;
+      ASSERT_LT(medium.getChroma(x), large.getChroma(x)) << x;
+    }
+  }
+  hdr.resetSpline();
+  EXPECT_EQ(hdr.getChroma(1.0), small.getChroma(1.0));
+  small.setSaturation(2.0);  // no upper clamp, kept when re-shaped
+  large.setCurveType(ChromaCurve::kLargeGamut);
+  large.setSaturation(2.0);
+  EXPECT_EQ(large.getChroma(1.0), 2.0);
+  large.setSaturation(-1.0);  // but never below zero
+  EXPECT_EQ(large.getChroma(0.5), 0.0);
+  EXPECT_EQ(small.getChroma(-0.3), 0.0);
 }
