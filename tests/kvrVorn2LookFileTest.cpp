@@ -319,39 +319,15 @@ TEST_F(LookFileTest, FlippingAnyCoveredByteFailsAndLeavesTheLookReset) {
   expectResetLook(core);
 }
 
-TEST_F(LookFileTest, NameIsCheckedBeforeTheCrcAndUnsavedParametersAreNeverTaken) {
+TEST_F(LookFileTest, LookNeverTakesParametersItDoesNotSave) {
   Bytes look = save(core, false);
-  look[kNameAt + 30] = '?';
-  refreshCrc(look);
-  EXPECT_EQ(core.loadLook(look.data(), unsigned(look.size())), kUnknownColorSpace);
-  look = save(core, false);
-  look[kNameAt + 60] = 'x';  // after the name: still Rec.1886
-  EXPECT_EQ(core.loadLook(look.data(), unsigned(look.size())), kCrcMismatch);
-  EXPECT_EQ(core.loadLook(nullptr, 2000), kIllegalValue);
-
-  look = save(core, false);
   putLe(look, kEntriesAt, kLutParamPeakWhite);  // in place of the first entry
   refreshCrc(look);
   ASSERT_EQ(core.loadLook(look.data(), unsigned(look.size())), kNoError);
   double peak = 0;
   core.getParam(kLutParamPeakWhite, peak);
   EXPECT_EQ(peak, 1000.0);
-}
-
-TEST_F(LookFileTest, SeedLooksOfTheFuzzerLoadOrFailAsNamed) {
-  const std::filesystem::path dir =
-      std::filesystem::path(KALVORA_TEST_DATA_DIR) / "../../fuzz/corpus/kvrLookFileFuzz";
-  int seeds = 0;
-  for (const auto& entry : std::filesystem::directory_iterator(dir)) {
-    const std::string name = entry.path().filename().string();
-    std::ifstream in(entry.path(), std::ios::binary);
-    const Bytes look{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    EXPECT_EQ(core.loadLook(look.data(), unsigned(look.size())) == kNoError,
-              name.rfind("valid_", 0) == 0)
-        << name;
-    ++seeds;
-  }
-  EXPECT_GE(seeds, 8);
+  EXPECT_EQ(core.loadLook(nullptr, 2000), kIllegalValue);
 }
 
 TEST_F(LookFileTest, FieldsRejectBadInputAndFollowTheUserLutAndTarget) {
@@ -380,37 +356,16 @@ TEST_F(LookFileTest, FieldsRejectBadInputAndFollowTheUserLutAndTarget) {
   EXPECT_THROW(core.setTargetColorSpace(other.getLookFile()), KvrSignal);
 }
 
-TEST_F(LookFileTest, StaticHelpersReadABufferWithoutACore) {
-  core.getLookFile()->setBadLut(3);
-  installUserLut(core);
-  Bytes look = save(core, false);
-  const unsigned char* name = nullptr;
-  unsigned short length = 0;
-  unsigned int value = 0;
-  EXPECT_EQ(Vorn2LookFile::getTargetColorSpace(look.data(), &name, length), kNoError);
-  EXPECT_EQ(name, look.data() + kNameAt);
-  EXPECT_EQ(Vorn2LookFile::getLookFileFeatures(look.data(), kLookFileHas3dLut, value), kNoError);
-  EXPECT_EQ(value, kLookSize);
-  EXPECT_EQ(Vorn2LookFile::getLookFileFeatures(look.data(), kLookFileBadLut), 3u);
-  EXPECT_EQ(Vorn2LookFile::getLookFileFeatures(look.data(), LookFileFeature(3), value),
-            kUnknownFeature);
-}
-
 TEST_F(LookFileTest, VideoParametersStopAtTheFirstValueOutOfRange) {
   VornRawMeta::VideoParameters record = {};
   ASSERT_EQ(core.getVideoParameters(&record), kNoError);
-  EXPECT_EQ(record.size, 84u);
   record.values[2] = 1.5f;   // master gamma
   record.values[10] = 9.0f;  // video slope red, out of range: stops here
   record.values[11] = 1.5f;  // video slope green stays
   ASSERT_EQ(core.setVideoParameters(&record), kIllegalValue);
-  double gamma = 0, slope = 0;
-  core.getParam(kLutParamMasterGamma, gamma);
-  core.getParam(kLutParamVideoSlopeGreen, slope);
-  EXPECT_EQ(gamma, 1.5);
-  EXPECT_EQ(slope, 1.0);
-  record.version = 2;
-  EXPECT_EQ(core.setVideoParameters(&record), kUnknownMetaDataVersion);
+  LutGeneratorImageCore expected;
+  ASSERT_EQ(expected.setParam(kLutParamMasterGamma, 1.5), kNoError);
+  expectSameParameters(core, expected, {kLutParamMasterGamma, kLutParamVideoSlopeGreen});
 }
 
 class AtomRoundTripTest : public LookFileTest, public testing::WithParamInterface<ColorSpace> {};
@@ -457,21 +412,6 @@ TEST_P(AtomRoundTripTest, EveryPayloadParsesBackIntoAFreshCore) {
 
 INSTANTIATE_TEST_SUITE_P(Rec1886AndP3, AtomRoundTripTest, testing::Values(Rec1886, P3D65Gamma26));
 
-TEST_F(LookFileTest, PlainAndMasterKeysNameTheirColourSpace) {
-  unsigned int size = 1;
-  EXPECT_EQ(core.getMetaDataSize(lut3d_master_atom_key, size), kNoError);
-  EXPECT_EQ(size, 0u);
-  Bytes buffer(300000);
-  EXPECT_EQ(core.getMetaData(lut3d_master_with_cdl_atom_key, buffer.data()), kIllegalValue);
-  core.setTargetColorSpace(core.getColorSpaceInfo(Rec2100Pq));
-  const Bytes plain = atom(core, lut3d_atom_key);
-  EXPECT_EQ(plain.size(), 64u + 215624u);  // 28 + 36 name bytes
-  EXPECT_EQ(textAt(plain, 28), "com.apple.proapps.colorspace.rec1886");
-  const Bytes master = atom(core, lut3d_master_atom_key);
-  EXPECT_EQ(master.size(), 72u + 215624u);  // 43 name bytes padded to 44
-  EXPECT_EQ(textAt(master, 28), "com.apple.proapps.colorspace.rec2100.d65.pq");
-}
-
 TEST_F(LookFileTest, RawAtomOfAFreshCoreHasThePublishedLayout) {
   const Bytes raw = atom(core, vornraw_lut3d_atom_key);
   ASSERT_EQ(raw.size(), kRawSize);
@@ -500,20 +440,17 @@ TEST_F(LookFileTest, RawAtomNoteIsPaddedAndReadsBackPadded) {
 
 TEST_F(LookFileTest, RawAtomInVideoModeKeepsTheUserLutAndSetsTheVideoParameters) {
   ASSERT_EQ(core.setParam(kLutParamVideoPedestalRed, 0.125), kNoError);
-  const Bytes raw = atom(core, vornraw_lut3d_atom_key);  // no user LUT: video parameter mode
+  core.setTargetColorSpace(core.getColorSpaceInfo(Rec2100Hlg));
+  Bytes raw = atom(core, vornraw_lut3d_atom_key);  // no user LUT: video parameter mode
   LutGeneratorImageCore other;
   makeLook(other, Rec1886);
-  ASSERT_EQ(other.setMetaData(vornraw_lut3d_atom_key, raw.data(), unsigned(raw.size())), kNoError);
+  ASSERT_EQ(other.setMetaData(vornraw_lut3d_atom_key, raw.data(), 0), kNoError);  // size unknown
   EXPECT_TRUE(other.hasUser3dLut());
   EXPECT_STREQ(other.getLookFile()->getLutFileName(), "show_lut.cube");
   expectSameParameters(core, other, kVideoIds);
   ColorSpace id = Rec1886;
-  core.setTargetColorSpace(core.getColorSpaceInfo(Rec2100Hlg));
-  Bytes hlg = atom(core, vornraw_lut3d_atom_key);
-  EXPECT_EQ(core.readTargetColorSpace(hlg.data(), id), kNoError);
+  EXPECT_EQ(core.readTargetColorSpace(raw.data(), id), kNoError);
   EXPECT_EQ(id, Rec2100Hlg);
-  hlg[100] = 'x';
-  EXPECT_EQ(core.readTargetColorSpace(hlg.data(), id), kUnknownColorSpace);
 }
 
 TEST_F(LookFileTest, DesignBlockOperationsUseTheRawAtomsFormat) {
@@ -552,13 +489,11 @@ TEST_F(LookFileTest, RejectedPayloadsFailWithTheirCode) {
       {look, be16At(0, 2), kUnknownMetaDataVersion, "version"},
       {v2, shrink(87), kIllegalValue, "size"},
       {v2, be16At(4, 3), kUnknownMetaDataVersion, "version"},
-      {v2, be32At(0, 200), kIllegalValue, "size"},
       {v2, byteAt(86 + 29), kUnknownColorSpace, "color space"},
       {v2, be32At(0, 128), kIllegalValue, "header"},
       {v2, [](Bytes& b) { b.resize(100), putBe(b, 0, 100, 4); }, kUnknownColorSpace, "color space"},
       {info, shrink(75), kIllegalValue, "size"},
       {info, be16At(4, 3), kUnknownMetaDataVersion, "version"},
-      {info, be16At(74, 40), kIllegalValue, "size"},
       {info, be16At(8, 65), kIllegalValue, "file name"},
       {info, be32At(0, 72), kIllegalValue, "header"},
       {lut, shrink(27), kIllegalValue, "size"},
@@ -568,7 +503,6 @@ TEST_F(LookFileTest, RejectedPayloadsFailWithTheirCode) {
       {lut, be16At(24, 17), kIllegalValue, "meshpoints"},
       {lut, byteAt(28 + 29), kUnknownColorSpace, "color space"},
       {lut, be32At(0, 64), kIllegalValue, "header"},
-      {lut, [](Bytes& b) { b.resize(b.size() - 3); }, kIllegalValue, "size"},
       {raw, [](Bytes& b) { b.resize(100), b[0] = 'X'; }, kIllegalValue, "size"},
       {raw, [](Bytes& b) { b[0] = 'X'; }, kMagicMismatch, "magic"},
       {raw, hostAt(8, 2), kUnknownMetaDataVersion, "version"},
@@ -579,7 +513,6 @@ TEST_F(LookFileTest, RejectedPayloadsFailWithTheirCode) {
       {raw, [](Bytes& b) { hostAt(180, kRawSize - 4)(b), hostAt(184, 8)(b); }, kIllegalValue,
        "size"},
       {raw, byteAt(100), kUnknownColorSpace, "color space"},
-      {raw, byteAt(100 + 14), kUnknownColorSpace, "color space"},
       {raw, hostAt(kRawDesignAt + 64 + 4, 2), kUnknownMetaDataVersion, "video parameter"},
       {raw, hostAt(kRawDesignAt + 64, 83), kIllegalValue, "video parameter"},
       {rawLut, [](Bytes& b) { hostAt(168, unsigned(b.size()))(b); }, kIllegalValue, "size"},
@@ -598,14 +531,6 @@ TEST_F(LookFileTest, RejectedPayloadsFailWithTheirCode) {
   EXPECT_EQ(core.setMetaData("com.vorn.camera.look.unknown", nullptr, 0), kUnknownAtomKey);
   unsigned int n = 0;
   EXPECT_EQ(core.getMetaDataSize(color_space_atom_key, n), kUnknownAtomKey);
-}
-
-TEST_F(LookFileTest, RawAtomOfUnknownSizeIsBoundByItsSizeField) {
-  makeLook(core, Rec1886);
-  const Bytes raw = atom(core, vornraw_lut3d_atom_key);
-  LutGeneratorImageCore fresh;
-  EXPECT_EQ(fresh.setMetaData(vornraw_lut3d_atom_key, raw.data(), 0), kNoError);
-  EXPECT_TRUE(fresh.hasUser3dLut());
 }
 
 TEST_F(LookFileTest, RawAtomOfTheSmallestUserLutIsWrittenAndReadBack) {
@@ -638,16 +563,6 @@ TEST_F(LookFileTest, FailingAtomsAndResetLeaveTheirPartsAtTheDefaults) {
   ASSERT_EQ(core.resetAllMetaData(), kNoError);
   expectResetLook(core);
   expectSameParameters(core, fresh, kVideoIds);
-}
-
-TEST_F(LookFileTest, LookInformationVersionFollowsTheTarget) {
-  Bytes info = atom(core, look_info_atom_key);
-  EXPECT_EQ(info[5], 1);
-  core.getLookFile()->setTargetColorSpace(P3D65Gamma26);
-  EXPECT_EQ(atom(core, look_info_atom_key)[5], 2);
-  info[5] = 0;  // version 0 is read; what is written back depends on the target only
-  EXPECT_EQ(core.setMetaData(look_info_atom_key, info.data(), unsigned(info.size())), kNoError);
-  EXPECT_EQ(atom(core, look_info_atom_key)[5], 2);
 }
 
 }  // namespace
