@@ -111,11 +111,8 @@ TEST(Vorn2VideoLut, TargetSelectsChromaCompressionAndOutputMode) {
   EXPECT_EQ(Vorn2VideoLut::chromaCurveTypeForGamut(0.15000000596046448), ChromaCurve::kMediumGamut);
   EXPECT_EQ(Vorn2VideoLut::chromaCurveTypeForGamut(0.1599999964237213), ChromaCurve::kMediumGamut);
   EXPECT_EQ(Vorn2VideoLut::chromaCurveTypeForGamut(0.16), ChromaCurve::kLargeGamut);
-  const auto typeOf = [](ColorSpace id) {
-    return Vorn2VideoLut::chromaCurveTypeForGamut(kRegistry.forId(id)->gamutSize());
-  };
-  EXPECT_EQ(typeOf(Rec1886), ChromaCurve::kSmallGamut);
-  EXPECT_EQ(typeOf(Rec2020Gamma24), ChromaCurve::kLargeGamut);
+  EXPECT_EQ(Vorn2VideoLut::chromaCurveTypeForGamut(kRegistry.forId(Rec1886)->gamutSize()),
+            ChromaCurve::kSmallGamut);
 
   // Switching target leaves no trace of the previous one.
   Vorn2VideoLut lut(nullptr), hlg(nullptr), sdr(nullptr);
@@ -208,39 +205,20 @@ TEST(Vorn2VideoLookTransform, UsedAfterAnyLookSetterAndUnusedAfterReset) {
   EXPECT_FALSE(look.isUsed());
 }
 
-TEST(Vorn2VideoLookTransform, NeutralLookKeepsGreysAndColoursOfTheTarget) {
-  Vorn2VideoLookTransform look;
+TEST(Vorn2VideoLookTransform, NeutralLookKeepsColoursAndScalesChroma) {
+  Vorn2VideoLookTransform look, neutral, twice;
   expectGrey(render(look, 0.417512, 0.417512, 0.417512), 0.417512, 2e-6);  // a knot of the inverse
-  for (double x : {0.0, 0.2, 0.8, 1.0})
-    expectGrey(render(look, x, x, x), neutralRoundTrip(x), 1e-6);
   for (ColorSpace id : {Rec1886, Rec2020Gamma24, P3D65Gamma26}) {
     look.setTargetColorSpace(kRegistry.forId(id));
-    for (const Rgb& in : {Rgb{0.7, 0.5, 0.4}, Rgb{0.45, 0.6, 0.35}}) {
-      const Rgb out = rgb(look, in);
-      EXPECT_NEAR(out.r, in.r, 2e-3);
-      EXPECT_NEAR(out.b, in.b, 2e-3);
-    }
+    const Rgb out = rgb(look, {0.7, 0.5, 0.4});
+    EXPECT_NEAR(out.r, 0.7, 2e-3);
+    EXPECT_NEAR(out.b, 0.4, 2e-3);
   }
-  // Without chroma a Rec.2020 primary becomes the grey of its luma weight.
-  look.setTargetColorSpace(kRegistry.forId(Rec2020Gamma24));
-  look.setVideoSaturation(0.0);
-  expectGrey(render(look, 0, 1, 0), neutralRoundTrip(0.678), 1e-12);
-}
-
-TEST(Vorn2VideoLookTransform, ControlsScaleChromaAndReshapeLuma) {
-  Vorn2VideoLookTransform neutral, twice, shaped;
-  twice.setVideoSaturation(2.0);
+  twice.setVideoSaturation(2.0);  // each channel twice as far from the grey
   const Rgb in = kColours[2];
   const double g = neutralRoundTrip(luma709(in));
-  // Doubling the chroma moves every channel twice as far from the grey.
   EXPECT_NEAR(rgb(twice, in).r - g, 2 * (rgb(neutral, in).r - g), 1e-12);
   EXPECT_NEAR(rgb(twice, in).b - g, 2 * (rgb(neutral, in).b - g), 1e-12);
-  shaped.setTonemapParameter(0.2, 0.1);
-  for (double x : {0.1, 0.4, 0.7})
-    expectGrey(render(shaped, x, x, x),
-               Vorn2ToneMapCurve(0.2, 0.1).transform(Vorn2InverseToneMapCurve().transform(x)),
-               1e-6);
-  shaped.setHueSaturation(HueCurve::Magenta, 1.9);
-  shaped.reset();
-  expectSame(rgb(shaped, in), rgb(neutral, in));
+  twice.reset();
+  expectSame(rgb(twice, in), rgb(neutral, in));
 }
