@@ -122,30 +122,16 @@ std::vector<Pixel> greyRamp(const ProcessNode& node) {
 }  // namespace
 
 TEST(ProcessNode, GainAndOffsetNodesMapCodesAsDocumented) {
-  enum Kind { kGain, kOffset, kBoth };
-  struct Case {
-    Kind kind;
-    double gain, offset;
-    int in, expected;
-  } const cases[] = {
-      {kGain, 2.0, 0.0, 256, 256},  // the pivot stays fixed
-      {kGain, 2.0, 0.0, 512, 768}, {kGain, 2.0, 0.0, 1023, 1023},
-      {kGain, 0.5, 0.0, 0, 128},   {kOffset, 1.0, -1.0, 1023, 0},  // offsets in units of full scale
-      {kOffset, 1.0, 0.5, 0, 512}, {kBoth, 2.0, -0.5, 400, 289},
-      {kBoth, 1.0, 0.0, -5, 0},    {kBoth, 1.0, 0.0, 5000, 1023},
-  };
-  for (const Case& c : cases) {
-    FixedCore core;
-    core.setGains(c.gain, c.gain, c.gain);
-    core.setOffsets(c.offset, c.offset, c.offset);
-    std::unique_ptr<ProcessGainOffsetNode> node;
-    if (c.kind == kGain) node = std::make_unique<ProcessRgbGainNode>(kGainOffset, k10Bit);
-    if (c.kind == kOffset) node = std::make_unique<ProcessRgbOffsetNode>(kGainOffset, k10Bit);
-    if (c.kind == kBoth) node = std::make_unique<ProcessRgbGainOffsetNode>(kGainOffset, k10Bit);
-    ASSERT_EQ(node->init(&core), kNoError);
-    EXPECT_EQ(run(*node, grey(c.in)), grey(c.expected))
-        << c.kind << " " << c.gain << " " << c.offset;
-  }
+  FixedCore core;
+  core.setGains(2.0, 0.5, 1.0);
+  core.setOffsets(0.5, -1.0, 0.0);  // in units of full scale
+  ProcessRgbGainNode gain(kGainOffset, k10Bit);
+  ProcessRgbOffsetNode offset(kGainOffset, k10Bit);
+  ASSERT_EQ(gain.init(&core), kNoError);
+  ASSERT_EQ(offset.init(&core), kNoError);
+  EXPECT_EQ(run(gain, grey(256)), grey(256));  // the pivot stays fixed
+  EXPECT_EQ(run(gain, {512, 0, 5000}), (Pixel{768, 128, 1023}));
+  EXPECT_EQ(run(offset, {0, 1023, -5}), (Pixel{512, 0, 0}));
 }
 
 TEST(ProcessNode, MatrixNodeRoundsAndLimitsItsSums) {
@@ -154,7 +140,6 @@ TEST(ProcessNode, MatrixNodeRoundsAndLimitsItsSums) {
     int bits;
     Pixel in, expected;
   } const cases[] = {
-      {{1, 0, 0, 0, 1, 0, 0, 0, 1}, 12, {0, 511, 1023}, {0, 511, 1023}},
       {{-1, 0, 0, 0, 1, -2, 0, 0, 1}, 12, {700, 100, 51}, {0, 0, 51}},  // negative sums give 0
       {{2, 0, 0, 1, 1, 0, 0, 0, 1}, 12, {600, 600, 1023}, {1023, 1023, 1023}},
       {{0.5, 0, 0, 0, 0.5, 0, 0, 0, 0.5}, 12, {3, 1, 2}, {2, 1, 1}},   // halves round up
@@ -203,20 +188,16 @@ TEST(ProcessNode, InitRefusesCoresAndSizesItCannotUse) {
   ReportCapture capture;
   FixedCore fixed;
   LutGeneratorImageCore generator;
-  ProcessLutNode lut(kLut, 1024, k10Bit, 0);
-  EXPECT_EQ(lut.init(static_cast<ImageCore*>(nullptr)), kIllegalValue);
-
-  Process3DLutNode cube(kLutNodeLook, 17, kLutInterleaved, k10Bit);
-  EXPECT_EQ(cube.init(&fixed), kIllegalCall);
-  EXPECT_EQ(cube.init(&generator), kNoError);
-  EXPECT_EQ(Process3DLutNode(kLutNodeLook, 1, kLutInterleaved, k10Bit).init(&generator),
+  EXPECT_EQ(ProcessLutNode(kLut, 1024, k10Bit, 0).init(static_cast<ImageCore*>(nullptr)),
             kIllegalValue);
-  EXPECT_EQ(Process3DLutNode(kLutNodeLook, 66, kLutInterleaved, k10Bit).init(&generator),
-            kIllegalValue);
-  EXPECT_EQ(Process3DLutNode(kLutNodeLook, 17, kLutInterleaved, 65536).init(&generator),
-            kLimitExceeded);
-  EXPECT_EQ(Process3DLutNode(kLutExportLookRec1886, 17, kLutInterleaved, k10Bit).init(&generator),
-            kUnknownId);
+  EXPECT_EQ(Process3DLutNode(kLutNodeLook, 17, kLutInterleaved, k10Bit).init(&fixed), kIllegalCall);
+  auto cube = [&](unsigned int id, int mesh, int maxValue) {
+    return Process3DLutNode(id, mesh, kLutInterleaved, maxValue).init(&generator);
+  };
+  EXPECT_EQ(cube(kLutNodeLook, 1, k10Bit), kIllegalValue);
+  EXPECT_EQ(cube(kLutNodeLook, 66, k10Bit), kIllegalValue);
+  EXPECT_EQ(cube(kLutNodeLook, 17, 65536), kLimitExceeded);
+  EXPECT_EQ(cube(kLutExportLookRec1886, 17, k10Bit), kUnknownId);
   // Table nodes pass the core's checks on.
   EXPECT_EQ(ProcessLutNode(kLut, 255, k10Bit, 0).init(&fixed), kIllegalValue);
   EXPECT_EQ(ProcessLutNode(kLut, 1024, 65536, 0).init(&fixed), kLimitExceeded);
@@ -226,25 +207,19 @@ TEST(ProcessNode, BatchEqualsPerPixel) {
   FixedCore core;
   core.setGains(1.7, 0.9, 0.4);
   core.setOffsets(-0.1, 0.05, 0.2);
-  std::copy_n(std::vector<double>{1.2, -0.3, 0.1, -0.2, 1.4, -0.2, 0.05, -0.4, 1.35}.begin(), 9,
-              core.matrix);
+  const double m[9] = {1.2, -0.3, 0.1, -0.2, 1.4, -0.2, 0.05, -0.4, 1.35};
+  std::copy(m, m + 9, core.matrix);
   LutGeneratorImageCore generator;
   ASSERT_EQ(generator.setParam(kLutParamCdlSaturation, 1.4), kNoError);
-
   for (int maxValue : {k10Bit, k16Bit}) {
-    std::vector<std::unique_ptr<ProcessNode>> nodes;
-    nodes.push_back(std::make_unique<ProcessRgbGainNode>(kGainOffset, maxValue));
-    nodes.push_back(std::make_unique<ProcessRgbOffsetNode>(kGainOffset, maxValue));
-    nodes.push_back(std::make_unique<ProcessRgbGainOffsetNode>(kGainOffset, maxValue));
-    nodes.push_back(
-        std::make_unique<ProcessLutNode>(kLut, 4096, maxValue, maxValue > 4095 ? 4 : 0));
-    nodes.push_back(
-        std::make_unique<ProcessRgbLutNode>(kRgbLut, maxValue + 1, kLutPlanar, maxValue, 0));
-    nodes.push_back(std::make_unique<ProcessRgbMatrixNode>(kMatrix, 14, maxValue));
-    for (auto& node : nodes) ASSERT_EQ(node->init(&core), kNoError);
-    nodes.push_back(std::make_unique<Process3DLutNode>(kLutNodeLook, 33, kLutPlanar, maxValue));
-    ASSERT_EQ(nodes.back()->init(&generator), kNoError);
-
+    std::unique_ptr<ProcessNode> nodes[] = {
+        std::make_unique<ProcessRgbGainNode>(kGainOffset, maxValue),
+        std::make_unique<ProcessRgbOffsetNode>(kGainOffset, maxValue),
+        std::make_unique<ProcessRgbGainOffsetNode>(kGainOffset, maxValue),
+        std::make_unique<ProcessLutNode>(kLut, 4096, maxValue, maxValue > 4095 ? 4 : 0),
+        std::make_unique<ProcessRgbLutNode>(kRgbLut, maxValue + 1, kLutPlanar, maxValue, 0),
+        std::make_unique<ProcessRgbMatrixNode>(kMatrix, 14, maxValue),
+        std::make_unique<Process3DLutNode>(kLutNodeLook, 33, kLutPlanar, maxValue)};
     // Codes in range and far outside it, over more than one chunk of the
     // 3-D node's loop and not a multiple of it.
     std::mt19937 random(14);
@@ -254,17 +229,19 @@ TEST(ProcessNode, BatchEqualsPerPixel) {
     const int extremes[] = {INT_MIN, -1, 0, maxValue, maxValue + 1, INT_MAX};
     std::copy(std::begin(extremes), std::end(extremes), frame.begin());
     const int pixels = static_cast<int>(frame.size() / 3);
-
     for (auto& node : nodes) {
-      std::vector<int> perPixel(frame.size()), batch(frame.size());
-      for (int k = 0; k < pixels; ++k)
-        node->transform(frame[3 * k], frame[3 * k + 1], frame[3 * k + 2], perPixel[3 * k],
-                        perPixel[3 * k + 1], perPixel[3 * k + 2]);
+      SCOPED_TRACE(testing::Message() << "node " << node->getId() << " max " << maxValue);
+      ImageCore* source =
+          node->getId() == kLutNodeLook ? static_cast<ImageCore*>(&generator) : &core;
+      ASSERT_EQ(node->init(source), kNoError);
+      std::vector<int> perPixel(frame.size()), batch(frame.size()), inPlace = frame;
+      for (int k = 0; k < 3 * pixels; k += 3)
+        node->transform(frame[k], frame[k + 1], frame[k + 2], perPixel[k], perPixel[k + 1],
+                        perPixel[k + 2]);
       node->transform(frame.data(), batch.data(), pixels);
-      EXPECT_EQ(batch, perPixel) << "node " << node->getId() << " max " << maxValue;
-      std::vector<int> inPlace = frame;
       node->transform(inPlace.data(), inPlace.data(), pixels);
-      EXPECT_EQ(inPlace, perPixel) << "node " << node->getId() << " max " << maxValue;
+      EXPECT_EQ(batch, perPixel);
+      EXPECT_EQ(inPlace, perPixel);
       EXPECT_TRUE(
           std::all_of(batch.begin(), batch.end(), [&](int v) { return 0 <= v && v <= maxValue; }));
     }
