@@ -165,6 +165,10 @@ TEST(Vorn2VideoLut, HdrIgnoresTheSdrControlsAndFailsForOtherDiffuseWhites) {
   EXPECT_EQ(plain.getDiffuseWhite(), 150.0);
   EXPECT_NO_THROW(render(plain, 0, 0, 0));
   EXPECT_THROW(render(plain, 0.5, 0.5, 0.5), KvrSignal);
+  const double grey[2] = {0.0, 0.5}, blue[2] = {0.0, 0.7};  // the block form refuses it too
+  double out[3][2];
+  EXPECT_THROW(plain.transformBlock(grey, grey, blue, out[0], out[1], out[2], 2), KvrSignal);
+  EXPECT_NO_THROW(plain.transformBlock(grey, grey, grey, out[0], out[1], out[2], 1));
   Vorn2VideoLut sdr(nullptr);  // SDR does not look at it
   EXPECT_THROW(sdr.setDiffuseWhite(150), KvrSignal);
   EXPECT_NO_THROW(render(sdr, 0.5, 0.5, 0.5));
