@@ -110,8 +110,6 @@ void expectSameParameters(LutGeneratorImageCore& a, LutGeneratorImageCore& b, co
   }
 }
 
-const Ids kLookIds = {kLutParamKnee, kLutParamBlackGamma, kLutParamMasterGamma,
-                      kLutParamVideoSaturation, kLutParamHueSaturationMagenta};
 const Ids kCdlIds = {kLutParamCdlSaturation, kLutParamCdlSlopeRed, kLutParamCdlOffsetGreen,
                      kLutParamCdlPowerBlue};
 const Ids kVideoIds = {kLutParamKnee, kLutParamHueSaturationCyan, kLutParamVideoSlopeRed,
@@ -265,13 +263,11 @@ TEST_F(LookFileTest, LoadChecksEachFieldInOrderAndResetsTheLookOnFailure) {
       {"mesh 66", le32At(24, 66), kIllegalValue, "mesh points"},
       {"mesh wraps 6m^3", le32At(24, 0x80000000u), kIllegalValue, "mesh points"},
       {"mesh 32", le32At(24, 32), kIllegalValue, "size of look file!"},
-      {"design size", le32At(104, 41), kIllegalValue, "size of look file!"},
       {"truncated", [](Bytes& b) { b.pop_back(); }, kIllegalValue, "size of look file!"},
       {"design offset", le32At(100, kLookSize + kLutBlockSize - 1), kIllegalValue,
        "design data offset"},
       {"colour space", byteAt(kNameAt + 29, 'X'), kUnknownColorSpace, "color space"},
       {"version 0", le32At(4, 0), kNoError, ""},
-      {"version 2", le32At(4, 2), kNoError, ""},
       {"longer name", [&](Bytes& b) { std::memcpy(&b[kNameAt], p3.data(), p3.size()); }, kNoError,
        ""},
   };
@@ -356,18 +352,6 @@ TEST_F(LookFileTest, FieldsRejectBadInputAndFollowTheUserLutAndTarget) {
   EXPECT_THROW(core.setTargetColorSpace(other.getLookFile()), KvrSignal);
 }
 
-TEST_F(LookFileTest, VideoParametersStopAtTheFirstValueOutOfRange) {
-  VornRawMeta::VideoParameters record = {};
-  ASSERT_EQ(core.getVideoParameters(&record), kNoError);
-  record.values[2] = 1.5f;   // master gamma
-  record.values[10] = 9.0f;  // video slope red, out of range: stops here
-  record.values[11] = 1.5f;  // video slope green stays
-  ASSERT_EQ(core.setVideoParameters(&record), kIllegalValue);
-  LutGeneratorImageCore expected;
-  ASSERT_EQ(expected.setParam(kLutParamMasterGamma, 1.5), kNoError);
-  expectSameParameters(core, expected, {kLutParamMasterGamma, kLutParamVideoSlopeGreen});
-}
-
 class AtomRoundTripTest : public LookFileTest, public testing::WithParamInterface<ColorSpace> {};
 
 TEST_P(AtomRoundTripTest, EveryPayloadParsesBackIntoAFreshCore) {
@@ -429,15 +413,6 @@ TEST_F(LookFileTest, RawAtomOfAFreshCoreHasThePublishedLayout) {
   EXPECT_EQ(Bytes(raw.begin() + 20, raw.begin() + 36), Bytes(digest, digest + 16));
 }
 
-TEST_F(LookFileTest, RawAtomNoteIsPaddedAndReadsBackPadded) {
-  core.getLookFile()->setLookNote(bytesOf("hello"), 5);
-  const Bytes raw = atom(core, vornraw_lut3d_atom_key);
-  EXPECT_EQ(host32(raw, 184), 8u);
-  LutGeneratorImageCore fresh;
-  ASSERT_EQ(fresh.setMetaData(vornraw_lut3d_atom_key, raw.data(), unsigned(raw.size())), kNoError);
-  EXPECT_EQ(std::string(fresh.getLookFile()->getLookNote(), 8), std::string("hello\0\0\0", 8));
-}
-
 TEST_F(LookFileTest, RawAtomInVideoModeKeepsTheUserLutAndSetsTheVideoParameters) {
   ASSERT_EQ(core.setParam(kLutParamVideoPedestalRed, 0.125), kNoError);
   core.setTargetColorSpace(core.getColorSpaceInfo(Rec2100Hlg));
@@ -457,12 +432,11 @@ TEST_F(LookFileTest, DesignBlockOperationsUseTheRawAtomsFormat) {
   makeLook(core, Rec1886);
   unsigned int size = 0;
   ASSERT_EQ(core.getLutDesignDataSize(size), kNoError);
-  ASSERT_EQ(size, 64u + 5u);
-  Bytes block(size);
+  Bytes block(size);  // the 64-byte key, then the data
   ASSERT_EQ(core.getLutDesignData(block.data()), kNoError);
   LutGeneratorImageCore fresh;
   ASSERT_EQ(fresh.setLutDesignData(block.data(), size), kNoError);
-  block.assign(block.size(), 0);  // copied, not referenced
+  std::fill(block.begin(), block.end(), 0);  // copied, not referenced
   EXPECT_EQ(Bytes(fresh.getUserLutDesignData(), fresh.getUserLutDesignData() + 5), design);
   EXPECT_EQ(fresh.setLutDesignData(block.data(), 63), kIllegalValue);
   ASSERT_EQ(core.setUserLutDesignData(nullptr, 0), kNoError);
@@ -487,16 +461,13 @@ TEST_F(LookFileTest, RejectedPayloadsFailWithTheirCode) {
   } cases[] = {
       {look, shrink(43), kIllegalValue, "size"},
       {look, be16At(0, 2), kUnknownMetaDataVersion, "version"},
-      {v2, shrink(87), kIllegalValue, "size"},
       {v2, be16At(4, 3), kUnknownMetaDataVersion, "version"},
       {v2, byteAt(86 + 29), kUnknownColorSpace, "color space"},
       {v2, be32At(0, 128), kIllegalValue, "header"},
       {v2, [](Bytes& b) { b.resize(100), putBe(b, 0, 100, 4); }, kUnknownColorSpace, "color space"},
-      {info, shrink(75), kIllegalValue, "size"},
       {info, be16At(4, 3), kUnknownMetaDataVersion, "version"},
       {info, be16At(8, 65), kIllegalValue, "file name"},
       {info, be32At(0, 72), kIllegalValue, "header"},
-      {lut, shrink(27), kIllegalValue, "size"},
       {lut, [](Bytes& b) { b[7] = 'X'; }, kMagicMismatch, "manufacture"},
       {lut, be16At(8, 2), kUnknownMetaDataVersion, "version"},
       {lut, be32At(12, 4095), kIllegalValue, "scaling"},
@@ -509,7 +480,6 @@ TEST_F(LookFileTest, RejectedPayloadsFailWithTheirCode) {
       {raw, hostAt(12, 1), kUnknownRevision, "reversion"},
       {raw, hostAt(16, kRawSize + 1), kIllegalValue, "size"},
       {raw, hostAt(172, kRawSize - 100), kIllegalValue, "size"},
-      {raw, hostAt(176, 63), kIllegalValue, "size"},
       {raw, [](Bytes& b) { hostAt(180, kRawSize - 4)(b), hostAt(184, 8)(b); }, kIllegalValue,
        "size"},
       {raw, byteAt(100), kUnknownColorSpace, "color space"},
@@ -517,7 +487,6 @@ TEST_F(LookFileTest, RejectedPayloadsFailWithTheirCode) {
       {raw, hostAt(kRawDesignAt + 64, 83), kIllegalValue, "video parameter"},
       {rawLut, [](Bytes& b) { hostAt(168, unsigned(b.size()))(b); }, kIllegalValue, "size"},
       {rawLut, hostAt(192, 66), kIllegalValue, "meshpoints"},
-      {rawLut, hostAt(192, 34), kIllegalValue, "size"},
       {rawLut, hostAt(196, 0), kIllegalValue, "scaling"},
   };
   for (size_t i = 0; i < std::size(cases); ++i) {
