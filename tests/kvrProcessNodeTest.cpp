@@ -134,32 +134,6 @@ TEST(ProcessNode, GainAndOffsetNodesMapCodesAsDocumented) {
   EXPECT_EQ(run(offset, {0, 1023, -5}), (Pixel{512, 0, 0}));
 }
 
-TEST(ProcessNode, MatrixNodeRoundsAndLimitsItsSums) {
-  struct Case {
-    double m[9];
-    int bits;
-    Pixel in, expected;
-  } const cases[] = {
-      {{-1, 0, 0, 0, 1, -2, 0, 0, 1}, 12, {700, 100, 51}, {0, 0, 51}},  // negative sums give 0
-      {{2, 0, 0, 1, 1, 0, 0, 0, 1}, 12, {600, 600, 1023}, {1023, 1023, 1023}},
-      {{0.5, 0, 0, 0, 0.5, 0, 0, 0, 0.5}, 12, {3, 1, 2}, {2, 1, 1}},   // halves round up
-      {{0.5, 0, 0, 0, 1, 0, 0, 0, 2}, 0, {3, 5, 7}, {3, 5, 14}},       // 0.5 reads as 1
-      {{0.25, 0.25, 0.5, 0, 1, 0, 0, 0, 1}, 1, {1, 1, 1}, {2, 1, 1}},  // each entry 1/2
-      // Large codes and entries: the sums cannot overflow.
-      {{1.99, 1.99, 1.99, -1.99, 1.99, -1.99, 0, 0, 1},
-       30,
-       {INT_MAX, INT_MAX, INT_MIN},
-       {1023, 1023, 0}},
-  };
-  for (const Case& c : cases) {
-    FixedCore core;
-    std::copy(c.m, c.m + 9, core.matrix);
-    ProcessRgbMatrixNode node(kMatrix, c.bits, k10Bit);
-    ASSERT_EQ(node.init(&core), kNoError);
-    EXPECT_EQ(run(node, c.in), c.expected) << c.bits << " " << testing::PrintToString(c.in);
-  }
-}
-
 TEST(ProcessNode, FailedInitKeepsThePreviousData) {
   ReportCapture capture;
   FixedCore core;

