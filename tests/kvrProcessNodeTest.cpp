@@ -121,19 +121,6 @@ std::vector<Pixel> greyRamp(const ProcessNode& node) {
 
 }  // namespace
 
-TEST(ProcessNode, GainAndOffsetNodesMapCodesAsDocumented) {
-  FixedCore core;
-  core.setGains(2.0, 0.5, 1.0);
-  core.setOffsets(0.5, -1.0, 0.0);  // in units of full scale
-  ProcessRgbGainNode gain(kGainOffset, k10Bit);
-  ProcessRgbOffsetNode offset(kGainOffset, k10Bit);
-  ASSERT_EQ(gain.init(&core), kNoError);
-  ASSERT_EQ(offset.init(&core), kNoError);
-  EXPECT_EQ(run(gain, grey(256)), grey(256));  // the pivot stays fixed
-  EXPECT_EQ(run(gain, {512, 0, 5000}), (Pixel{768, 128, 1023}));
-  EXPECT_EQ(run(offset, {0, 1023, -5}), (Pixel{512, 0, 0}));
-}
-
 TEST(ProcessNode, FailedInitKeepsThePreviousData) {
   ReportCapture capture;
   FixedCore core;
