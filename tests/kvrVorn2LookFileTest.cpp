@@ -205,7 +205,7 @@ INSTANTIATE_TEST_SUITE_P(SdrPqHlg, LookRoundTripTest,
 
 TEST_F(LookFileTest, LoadChecksEachFieldInOrderAndResetsTheLookOnFailure) {
   installUserLut(core);
-  ASSERT_EQ(core.setUserLutDesignData(Bytes(40, 0x5A).data(), 40), kNoError);
+  ASSERT_EQ(core.setUserLutDesignData(design.data(), unsigned(design.size())), kNoError);
   const Bytes good = save(core, false);
   const std::string p3 = "com.apple.proapps.colorspace.dci.d65.gamma26_and_more";
   const struct {
@@ -242,7 +242,7 @@ TEST_F(LookFileTest, LoadChecksEachFieldInOrderAndResetsTheLookOnFailure) {
     EXPECT_EQ(core.loadLook(look.data(), unsigned(look.size())), c.code);
     if (c.code == kNoError) {
       EXPECT_TRUE(core.hasUser3dLut());
-      EXPECT_EQ(core.getUserLutDesignDataSize(), 40u);
+      EXPECT_EQ(core.getUserLutDesignDataSize(), design.size());
     } else {
       EXPECT_PRED2(contains, lastReport(), c.fragment);
       expectResetLook(core);
@@ -252,7 +252,7 @@ TEST_F(LookFileTest, LoadChecksEachFieldInOrderAndResetsTheLookOnFailure) {
 }
 
 TEST_F(LookFileTest, FlippingAnyCoveredByteFailsAndLeavesTheLookReset) {
-  ASSERT_EQ(core.setUserLutDesignData(Bytes(16, 0x33).data(), 16), kNoError);
+  ASSERT_EQ(core.setUserLutDesignData(design.data(), unsigned(design.size())), kNoError);
   core.getLookFile()->setLookNote(bytesOf("note"), 4);
   const Bytes good = save(core, false);
   // Fields with a check of their own fail with its code before the CRC is read.
