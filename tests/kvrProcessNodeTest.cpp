@@ -1,20 +1,16 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <array>
 #include <climits>
 #include <cstdlib>
 #include <functional>
 #include <memory>
 #include <random>
-#include <string>
 #include <vector>
 
-#include "kvrCalibrationRows.h"
-#include "kvrKestaImageCore.h"
+#include "kvrLutCoreTestSupport.h"
 #include "kvrLutGeneratorImageCore.h"
 #include "kvrProcessNode.h"
-#include "kvrTestSupport.h"
 
 using namespace Kalvora;
 using KalvoraTest::ReportCapture;
@@ -29,8 +25,7 @@ constexpr int k16Bit = 65535;
 // Node ids of the small core below.
 enum : unsigned int { kLut = 1, kRgbLut = 2, kMatrix = 3, kGainOffset = 4 };
 
-// Its functions fail on demand; they throw half way through a table, so a
-// failed read has already written part of the node's buffer.
+// Fails on demand half way through a table, after part of the node's buffer is written.
 class HalfWayFunc : public LutFunc {
 public:
   explicit HalfWayFunc(double gamma) : gamma_(gamma) {}
@@ -104,138 +99,15 @@ private:
   LutFuncTriple triple_;
 };
 
-using Pixel = std::array<int, 3>;
-
-Pixel run(const ProcessNode& node, Pixel in) {
-  Pixel out;
-  node.transform(in[0], in[1], in[2], out[0], out[1], out[2]);
-  return out;
-}
-
-Pixel grey(int code) { return {code, code, code}; }
-
 // Per-pixel results of every code 0 ... maxValue as grey.
-std::vector<Pixel> greyRamp(const ProcessNode& node) {
-  std::vector<Pixel> out;
-  for (int code = 0; code <= node.getMaxValue(); ++code) out.push_back(run(node, grey(code)));
+std::vector<int> greyRamp(const ProcessNode& node) {
+  std::vector<int> out(3 * (node.getMaxValue() + 1));
+  for (int c = 0; c <= node.getMaxValue(); ++c)
+    node.transform(c, c, c, out[3 * c], out[3 * c + 1], out[3 * c + 2]);
   return out;
 }
 
 }  // namespace
-
-// ---- Formulas and unity data ------------------------------------------------
-
-TEST(ProcessNode, GainAndOffsetNodesMapCodesAsDocumented) {
-  enum Kind { kGain, kOffset, kBoth };
-  struct Case {
-    Kind kind;
-    double gain, offset;
-    int in, expected;
-  } const cases[] = {
-      // clang-format off
-      {kGain, 2.0, 0.0, 256, 256},  // the pivot stays fixed
-      {kGain, 2.0, 0.0, 512, 768},
-      {kGain, 2.0, 0.0, 0, 0},      // limited below and above
-      {kGain, 2.0, 0.0, 1023, 1023},
-      {kGain, 0.5, 0.0, 0, 128},
-      {kGain, 0.5, 0.0, 1023, 640},
-      {kOffset, 1.0, -1.0, 0, 0},   // an offset of -1 takes everything to 0
-      {kOffset, 1.0, -1.0, 512, 0},
-      {kOffset, 1.0, -1.0, 1023, 0},
-      {kOffset, 1.0, 0.5, 0, 512},  // offsets in units of full scale
-      {kOffset, 1.0, 0.5, 700, 1023},
-      {kBoth, 0.5, 0.25, 1000, 756},
-      {kBoth, 2.0, -0.5, 400, 289},
-      {kBoth, 1.0, 0.0, -5, 0},
-      {kBoth, 1.0, 0.0, 5000, 1023},
-      // clang-format on
-  };
-  for (const Case& c : cases) {
-    FixedCore core;
-    core.setGains(c.gain, c.gain, c.gain);
-    core.setOffsets(c.offset, c.offset, c.offset);
-    std::unique_ptr<ProcessGainOffsetNode> node;
-    if (c.kind == kGain) node = std::make_unique<ProcessRgbGainNode>(kGainOffset, k10Bit);
-    if (c.kind == kOffset) node = std::make_unique<ProcessRgbOffsetNode>(kGainOffset, k10Bit);
-    if (c.kind == kBoth) node = std::make_unique<ProcessRgbGainOffsetNode>(kGainOffset, k10Bit);
-    ASSERT_EQ(node->init(&core), kNoError);
-    EXPECT_EQ(run(*node, grey(c.in)), grey(c.expected))
-        << "kind " << c.kind << " gain " << c.gain << " offset " << c.offset;
-  }
-  // Each channel has its own gain.
-  FixedCore core;
-  core.setGains(2.0, 1.0, 0.5);
-  ProcessRgbGainNode gain(kGainOffset, k10Bit);
-  ASSERT_EQ(gain.init(&core), kNoError);
-  EXPECT_EQ(run(gain, grey(512)), (Pixel{768, 512, 384}));
-}
-
-TEST(ProcessNode, MatrixNodeRoundsAndLimitsItsSums) {
-  struct Case {
-    double m[9];
-    int bits;
-    Pixel in, expected;
-  } const cases[] = {
-      {{1, 0, 0, 0, 1, 0, 0, 0, 1}, 12, {0, 511, 1023}, {0, 511, 1023}},
-      {{-1, 0, 0, 0, 1, -2, 0, 0, 1}, 12, {700, 100, 51}, {0, 0, 51}},  // negative sums give 0
-      {{2, 0, 0, 1, 1, 0, 0, 0, 1}, 12, {600, 600, 1023}, {1023, 1023, 1023}},
-      {{0.5, 0, 0, 0, 0.5, 0, 0, 0, 0.5}, 12, {3, 1, 2}, {2, 1, 1}},   // halves round up
-      {{0.5, 0, 0, 0, 1, 0, 0, 0, 2}, 0, {3, 5, 7}, {3, 5, 14}},       // 0.5 reads as 1
-      {{0.25, 0.25, 0.5, 0, 1, 0, 0, 0, 1}, 1, {1, 1, 1}, {2, 1, 1}},  // each entry 1/2
-      // Large codes and entries: the sums cannot overflow.
-      {{1.99, 1.99, 1.99, -1.99, 1.99, -1.99, 0, 0, 1},
-       30,
-       {INT_MAX, INT_MAX, INT_MIN},
-       {1023, 1023, 0}},
-  };
-  for (const Case& c : cases) {
-    FixedCore core;
-    std::copy(c.m, c.m + 9, core.matrix);
-    ProcessRgbMatrixNode node(kMatrix, c.bits, k10Bit);
-    ASSERT_EQ(node.init(&core), kNoError);
-    EXPECT_EQ(run(node, c.in), c.expected)
-        << "bits " << c.bits << " in " << testing::PrintToString(c.in);
-  }
-  // Read from the identity at 12 fraction bits, every code passes unchanged.
-  FixedCore identity;
-  ProcessRgbMatrixNode node(kMatrix, 12, k10Bit);
-  ASSERT_EQ(node.init(&identity), kNoError);
-  EXPECT_EQ(greyRamp(node), greyRamp(ProcessRgbGainNode(1, k10Bit)));
-}
-
-TEST(ProcessNode, TableIndicesStayInsideTheTable) {
-  FixedCore core;
-  // 256 entries read with shift 2 cover codes 0 ... 1023.
-  ProcessLutNode lut(kLut, 256, k10Bit, 2);
-  ASSERT_EQ(lut.init(&core), kNoError);
-  const unsigned short* table = lut.getTable();
-  struct Case {
-    int in, index;
-  } const lutCases[] = {{-7, 0},     {INT_MIN, 0}, {0, 0},        {5, 1},
-                        {1023, 255}, {1024, 255},  {INT_MAX, 255}};
-  for (const Case& c : lutCases) EXPECT_EQ(run(lut, grey(c.in)), grey(table[c.index])) << c.in;
-  EXPECT_EQ(table[255], k10Bit);
-
-  // Both orders read the same curves; codes past the table read its last
-  // entry, negative ones its first.
-  ProcessRgbLutNode interleaved(kRgbLut, 1024, kLutInterleaved, k10Bit, 0);
-  ProcessRgbLutNode planar(kRgbLut, 1024, kLutPlanar, k10Bit, 0);
-  ASSERT_EQ(interleaved.init(&core), kNoError);
-  ASSERT_EQ(planar.init(&core), kNoError);
-  EXPECT_EQ(greyRamp(interleaved), greyRamp(planar));
-  EXPECT_EQ(run(planar, {-1, 1023, 5000}), (Pixel{0, 1023, 1023}));
-  const Pixel middle = run(planar, grey(512));
-  EXPECT_GT(middle[0], 512);  // x^0.8
-  EXPECT_EQ(middle[1], 512);  // x
-  EXPECT_LT(middle[2], 512);  // x^1.25
-
-  // A shift scales the table's codes up, limited to the maximum code.
-  ProcessRgbLutNode shifted(kRgbLut, 1024, kLutPlanar, k10Bit, 1);
-  ASSERT_EQ(shifted.init(&core), kNoError);
-  EXPECT_EQ(run(shifted, {0, 300, 600}), (Pixel{0, 600, 1023}));
-}
-
-// ---- Failures -------------------------------------------------------------------
 
 TEST(ProcessNode, FailedInitKeepsThePreviousData) {
   ReportCapture capture;
@@ -251,7 +123,7 @@ TEST(ProcessNode, FailedInitKeepsThePreviousData) {
   for (auto& node : nodes) {
     core.fail(false);
     ASSERT_EQ(node->init(&core), kNoError);
-    const std::vector<Pixel> before = greyRamp(*node);
+    const std::vector<int> before = greyRamp(*node);
     // The core now changes its data and then fails part way through.
     core.setGains(3.0, 3.0, 3.0);
     core.fail(true);
@@ -265,50 +137,37 @@ TEST(ProcessNode, InitRefusesCoresAndSizesItCannotUse) {
   ReportCapture capture;
   FixedCore fixed;
   LutGeneratorImageCore generator;
-  ProcessLutNode lut(kLut, 1024, k10Bit, 0);
-  EXPECT_EQ(lut.init(static_cast<ImageCore*>(nullptr)), kIllegalValue);
-  EXPECT_EQ(ReportCapture::lastMessage(), "no image core given");
-
-  Process3DLutNode cube(10, 17, kLutInterleaved, k10Bit);
-  EXPECT_EQ(cube.init(&fixed), kIllegalCall);
-  EXPECT_EQ(ReportCapture::lastMessage(), "a 3-D LUT node needs a LUT image core");
-  EXPECT_EQ(cube.init(&generator), kNoError);
-  EXPECT_EQ(Process3DLutNode(10, 1, kLutInterleaved, k10Bit).init(&generator), kIllegalValue);
-  EXPECT_EQ(Process3DLutNode(10, 66, kLutInterleaved, k10Bit).init(&generator), kIllegalValue);
-  EXPECT_EQ(Process3DLutNode(10, 17, kLutInterleaved, 65536).init(&generator), kLimitExceeded);
-  EXPECT_EQ(Process3DLutNode(12, 17, kLutInterleaved, k10Bit).init(&generator), kUnknownId);
-  // Table nodes pass the core's checks on.
-  EXPECT_EQ(ProcessLutNode(kLut, 255, k10Bit, 0).init(&fixed), kIllegalValue);
-  EXPECT_EQ(ProcessLutNode(kLut, 1024, 65536, 0).init(&fixed), kLimitExceeded);
+  EXPECT_EQ(ProcessLutNode(kLut, 1024, k10Bit, 0).init(static_cast<ImageCore*>(nullptr)),
+            kIllegalValue);
+  EXPECT_EQ(Process3DLutNode(kLutNodeLook, 17, kLutInterleaved, k10Bit).init(&fixed), kIllegalCall);
+  auto cube = [&](unsigned int id, int mesh, int maxValue) {
+    return Process3DLutNode(id, mesh, kLutInterleaved, maxValue).init(&generator);
+  };
+  EXPECT_EQ(cube(kLutNodeLook, 1, k10Bit), kIllegalValue);
+  EXPECT_EQ(cube(kLutNodeLook, 66, k10Bit), kIllegalValue);
+  EXPECT_EQ(cube(kLutNodeLook, 17, 65536), kLimitExceeded);
+  EXPECT_EQ(cube(kLutExportLookRec1886, 17, k10Bit), kUnknownId);
+  EXPECT_EQ(ProcessLutNode(kLut, 255, k10Bit, 0).init(&fixed), kIllegalValue);  // the core's check
 }
-
-// ---- Batch form -------------------------------------------------------------------
 
 TEST(ProcessNode, BatchEqualsPerPixel) {
   FixedCore core;
   core.setGains(1.7, 0.9, 0.4);
   core.setOffsets(-0.1, 0.05, 0.2);
-  std::copy_n(std::vector<double>{1.2, -0.3, 0.1, -0.2, 1.4, -0.2, 0.05, -0.4, 1.35}.begin(), 9,
-              core.matrix);
+  const double m[9] = {1.2, -0.3, 0.1, -0.2, 1.4, -0.2, 0.05, -0.4, 1.35};
+  std::copy(m, m + 9, core.matrix);
   LutGeneratorImageCore generator;
-  ASSERT_EQ(generator.setParam(3040, 1.4), kNoError);
-
+  ASSERT_EQ(generator.setParam(kLutParamCdlSaturation, 1.4), kNoError);
   for (int maxValue : {k10Bit, k16Bit}) {
-    std::vector<std::unique_ptr<ProcessNode>> nodes;
-    nodes.push_back(std::make_unique<ProcessRgbGainNode>(kGainOffset, maxValue));
-    nodes.push_back(std::make_unique<ProcessRgbOffsetNode>(kGainOffset, maxValue));
-    nodes.push_back(std::make_unique<ProcessRgbGainOffsetNode>(kGainOffset, maxValue));
-    nodes.push_back(
-        std::make_unique<ProcessLutNode>(kLut, 4096, maxValue, maxValue > 4095 ? 4 : 0));
-    nodes.push_back(
-        std::make_unique<ProcessRgbLutNode>(kRgbLut, maxValue + 1, kLutPlanar, maxValue, 0));
-    nodes.push_back(std::make_unique<ProcessRgbMatrixNode>(kMatrix, 14, maxValue));
-    for (auto& node : nodes) ASSERT_EQ(node->init(&core), kNoError);
-    nodes.push_back(std::make_unique<Process3DLutNode>(10, 33, kLutPlanar, maxValue));
-    ASSERT_EQ(nodes.back()->init(&generator), kNoError);
-
-    // Codes in range and far outside it, over more than one chunk of the
-    // 3-D node's loop and not a multiple of it.
+    std::unique_ptr<ProcessNode> nodes[] = {
+        std::make_unique<ProcessRgbGainNode>(kGainOffset, maxValue),
+        std::make_unique<ProcessRgbOffsetNode>(kGainOffset, maxValue),
+        std::make_unique<ProcessRgbGainOffsetNode>(kGainOffset, maxValue),
+        std::make_unique<ProcessLutNode>(kLut, 4096, maxValue, maxValue > 4095 ? 4 : 0),
+        std::make_unique<ProcessRgbLutNode>(kRgbLut, maxValue + 1, kLutPlanar, maxValue, 0),
+        std::make_unique<ProcessRgbMatrixNode>(kMatrix, 14, maxValue),
+        std::make_unique<Process3DLutNode>(kLutNodeLook, 33, kLutPlanar, maxValue)};
+    // Codes in and far outside the range, over more than one chunk of the 3-D loop.
     std::mt19937 random(14);
     std::uniform_int_distribution<int> code(-2 * maxValue, 3 * maxValue);
     std::vector<int> frame(3 * 1001);
@@ -316,85 +175,53 @@ TEST(ProcessNode, BatchEqualsPerPixel) {
     const int extremes[] = {INT_MIN, -1, 0, maxValue, maxValue + 1, INT_MAX};
     std::copy(std::begin(extremes), std::end(extremes), frame.begin());
     const int pixels = static_cast<int>(frame.size() / 3);
-
     for (auto& node : nodes) {
-      std::vector<int> perPixel(frame.size()), batch(frame.size());
-      for (int k = 0; k < pixels; ++k)
-        node->transform(frame[3 * k], frame[3 * k + 1], frame[3 * k + 2], perPixel[3 * k],
-                        perPixel[3 * k + 1], perPixel[3 * k + 2]);
+      SCOPED_TRACE(testing::Message() << "node " << node->getId() << " max " << maxValue);
+      ImageCore* source =
+          node->getId() == kLutNodeLook ? static_cast<ImageCore*>(&generator) : &core;
+      ASSERT_EQ(node->init(source), kNoError);
+      std::vector<int> perPixel(frame.size()), batch(frame.size()), inPlace = frame;
+      for (int k = 0; k < 3 * pixels; k += 3)
+        node->transform(frame[k], frame[k + 1], frame[k + 2], perPixel[k], perPixel[k + 1],
+                        perPixel[k + 2]);
       node->transform(frame.data(), batch.data(), pixels);
-      EXPECT_EQ(batch, perPixel) << "node " << node->getId() << " max " << maxValue;
-      std::vector<int> inPlace = frame;
       node->transform(inPlace.data(), inPlace.data(), pixels);
-      EXPECT_EQ(inPlace, perPixel) << "node " << node->getId() << " max " << maxValue;
+      EXPECT_EQ(batch, perPixel);
+      EXPECT_EQ(inPlace, perPixel);
       EXPECT_TRUE(
           std::all_of(batch.begin(), batch.end(), [&](int v) { return 0 <= v && v <= maxValue; }));
     }
   }
 }
 
-// ---- Against the cores' own double-precision nodes ------------------------------
-
 namespace {
 
+// The core's double-precision result for a node, in code units.
 using Reference = std::function<void(const int (&in)[3], double (&out)[3])>;
 
-// A node read from a core, and the core's double-precision result for the
-// same node, in code units.
-struct Stage {
-  std::unique_ptr<ProcessNode> node;
-  Reference reference;
-};
-
-Stage initialised(ImageCore& core, std::unique_ptr<ProcessNode> node, Reference reference) {
-  EXPECT_EQ(node->init(&core), kNoError) << node->getId();
-  return {std::move(node), std::move(reference)};
-}
-
-// Tables of one entry per code.
-Stage lutStage(ImageCore& core, unsigned int id, int maxValue) {
-  std::vector<double> table(maxValue + 1);
-  EXPECT_EQ(core.getLut(id, maxValue + 1, table.data()), kNoError) << id;
-  return initialised(core, std::make_unique<ProcessLutNode>(id, maxValue + 1, maxValue, 0),
-                     [table, maxValue](const int(&in)[3], double(&out)[3]) {
-                       for (int c = 0; c < 3; ++c) out[c] = table[in[c]] * maxValue;
-                     });
-}
-
-Stage rgbLutStage(ImageCore& core, unsigned int id, int maxValue, LutOrder order) {
+// Tables of one entry per code, for a LUT node (one curve) or an RGB LUT node.
+Reference tableReference(ImageCore& core, unsigned int id, int maxValue, bool rgb) {
   const int size = maxValue + 1;
   std::vector<double> table(3 * size);
-  EXPECT_EQ(core.getRgbLut(id, size, table.data(), kLutPlanar), kNoError) << id;
-  return initialised(core, std::make_unique<ProcessRgbLutNode>(id, size, order, maxValue, 0),
-                     [table, size, maxValue](const int(&in)[3], double(&out)[3]) {
-                       for (int c = 0; c < 3; ++c) out[c] = table[c * size + in[c]] * maxValue;
-                     });
+  if (rgb) {
+    EXPECT_EQ(core.getRgbLut(id, size, table.data(), kLutPlanar), kNoError) << id;
+  } else {
+    EXPECT_EQ(core.getLut(id, size, table.data()), kNoError) << id;
+  }
+  return [=](const int(&in)[3], double(&out)[3]) {
+    for (int c = 0; c < 3; ++c) out[c] = table[(rgb ? c * size : 0) + in[c]] * maxValue;
+  };
 }
 
-// Enough fraction bits that the fixed-point entries err by well under a
-// code over the whole range.
-Stage matrixStage(ImageCore& core, unsigned int id, int maxValue) {
-  double m[9];
-  EXPECT_EQ(core.getMatrix(id, m), kNoError) << id;
-  const int bits = maxValue > k10Bit ? 20 : 12;
-  return initialised(core, std::make_unique<ProcessRgbMatrixNode>(id, bits, maxValue),
-                     [m](const int(&in)[3], double(&out)[3]) {
-                       for (int c = 0; c < 3; ++c)
-                         out[c] = m[3 * c] * in[0] + m[3 * c + 1] * in[1] + m[3 * c + 2] * in[2];
-                     });
-}
-
-constexpr int kPoints = 33;  // mesh of the 3-D nodes
-
-double clamp01(double v) { return std::min(std::max(v, 0.0), 1.0); }
+constexpr int kPoints = 33;  // mesh of the 3-D node
 
 // The node's double-precision table, clamped to [0, 1] as 16-bit codes are,
 // read by tetrahedral interpolation: from the cell's lowest corner towards
 // its highest, along the axes in order of decreasing fraction.
-Stage cubeStage(Vorn2ImageCore& core, unsigned int id, int maxValue) {
-  std::vector<double> table(3L * kPoints * kPoints * kPoints);
+Reference cubeReference(Vorn2ImageCore& core, unsigned int id, int maxValue) {
+  std::vector<double> table(3 * KalvoraTest::cube(kPoints));
   EXPECT_EQ(core.get3dLut(id, kPoints, table.data(), kLutInterleaved), kNoError);
-  auto reference = [table, maxValue](const int(&in)[3], double(&out)[3]) {
+  return [table, maxValue](const int(&in)[3], double(&out)[3]) {
     int cell[3], axes[3] = {0, 1, 2};
     double fraction[3];
     for (int a = 0; a < 3; ++a) {
@@ -406,7 +233,9 @@ Stage cubeStage(Vorn2ImageCore& core, unsigned int id, int maxValue) {
     for (int c = 0; c < 3; ++c) {
       int corner[3] = {cell[0], cell[1], cell[2]};
       auto value = [&] {
-        return clamp01(table[3 * ((corner[0] * kPoints + corner[1]) * kPoints + corner[2]) + c]);
+        const double v =
+            table[3 * KalvoraTest::gridIndex(kPoints, corner[0], corner[1], corner[2]) + c];
+        return std::min(std::max(v, 0.0), 1.0);
       };
       double v = value();
       for (int axis : axes) {
@@ -417,77 +246,68 @@ Stage cubeStage(Vorn2ImageCore& core, unsigned int id, int maxValue) {
       out[c] = v * maxValue;
     }
   };
-  return initialised(core, std::make_unique<Process3DLutNode>(id, kPoints, kLutPlanar, maxValue),
-                     reference);
 }
-
-// Grey ramp, primaries and random colours over the whole code range.
-std::vector<int> testFrame(int maxValue) {
-  std::vector<int> frame;
-  for (int k = 0; k <= 64; ++k)
-    for (int c = 0; c < 3; ++c) frame.push_back(static_cast<int>(k / 64.0 * maxValue + 0.5));
-  for (int c = 0; c < 3; ++c)
-    for (int k = 0; k < 3; ++k) frame.push_back(c == k ? maxValue : 0);
-  std::mt19937 random(2026);
-  std::uniform_int_distribution<int> code(0, maxValue);
-  for (int k = 0; k < 3 * 4000; ++k) frame.push_back(code(random));
-  return frame;
-}
-
-// Pushes the frame through the chain in batches: every node's output is
-// within one code of the core's double-precision result for the same
-// input, rounded.
-void expectChainMatches(const std::vector<Stage>& chain, int maxValue) {
-  std::vector<int> codes = testFrame(maxValue);
-  const int pixels = static_cast<int>(codes.size() / 3);
-  for (const Stage& stage : chain) {
-    std::vector<int> out(codes.size());
-    stage.node->transform(codes.data(), out.data(), pixels);
-    int largest = 0;
-    for (int k = 0; k < pixels; ++k) {
-      const int in[3] = {codes[3 * k], codes[3 * k + 1], codes[3 * k + 2]};
-      double expected[3];
-      stage.reference(in, expected);
-      for (int c = 0; c < 3; ++c) {
-        const double code = std::min(std::max(expected[c], 0.0), double(maxValue)) + 0.5;
-        largest = std::max(largest, std::abs(out[3 * k + c] - static_cast<int>(code)));
-      }
-    }
-    EXPECT_LE(largest, 1) << "node " << stage.node->getId() << " max " << maxValue;
-    codes.swap(out);
-  }
-}
-
-struct Setting {
-  unsigned int id;
-  double value;
-};
 
 }  // namespace
 
+// A grey ramp, the primaries and random colours pushed through the chain in batches: every
+// node's output is within one code of the core's double-precision result, rounded.
 TEST(ProcessNode, LutGeneratorChainMatchesTheCoreNodeByNode) {
-  const Setting look[] = {{3011, 1.2}, {3002, 0.03}, {3023, 0.9},
-                          {3040, 1.3}, {5051, 1.1},  {4001, 0.3}};
+  const std::pair<unsigned int, double> look[] = {
+      {kLutParamCdlSlopeRed, 1.2},   {kLutParamCdlOffsetGreen, 0.03}, {kLutParamCdlPowerBlue, 0.9},
+      {kLutParamCdlSaturation, 1.3}, {kLutParamMasterGamma, 1.1},     {kLutParamBlackGamma, 0.3}};
   for (ColorSpace target : {Rec1886, Rec2100Pq})
     for (int maxValue : {k10Bit, k16Bit}) {
-      SCOPED_TRACE(testing::Message() << "target " << target);
+      SCOPED_TRACE(testing::Message() << "target " << target << " max " << maxValue);
       LutGeneratorImageCore core;
       core.setTargetColorSpace(core.getColorSpaceInfo(target));
-      for (const Setting& s : look) ASSERT_EQ(core.setParam(s.id, s.value), kNoError);
-      double gain = 0.0, offset = 0.0;
-      ASSERT_EQ(core.getParam(6001, gain), kNoError);
-      ASSERT_EQ(core.getParam(6002, offset), kNoError);
-
-      std::vector<Stage> chain;
-      chain.push_back(lutStage(core, 5, maxValue));
-      chain.push_back(rgbLutStage(core, 8, maxValue, kLutInterleaved));
-      chain.push_back(matrixStage(core, 9, maxValue));
-      chain.push_back(cubeStage(core, 10, maxValue));
-      chain.push_back(initialised(core, std::make_unique<ProcessRgbGainOffsetNode>(11, maxValue),
-                                  [=](const int(&in)[3], double(&out)[3]) {
-                                    for (int c = 0; c < 3; ++c)
-                                      out[c] = in[c] * gain + offset * maxValue;
-                                  }));
-      expectChainMatches(chain, maxValue);
+      for (const auto& s : look) ASSERT_EQ(core.setParam(s.first, s.second), kNoError);
+      double gain = 0.0, offset = 0.0, m[9];
+      ASSERT_EQ(core.getParam(kLutParamNormalizationGain, gain), kNoError);
+      ASSERT_EQ(core.getParam(kLutParamNormalizationOffset, offset), kNoError);
+      ASSERT_EQ(core.getMatrix(kLutNodeCdlSaturation, m), kNoError);
+      const int bits = maxValue > k10Bit ? 20 : 12;  // fixed-point entries err well under a code
+      const std::pair<std::unique_ptr<ProcessNode>, Reference> chain[] = {
+          {std::make_unique<ProcessLutNode>(kLutNodeLog, maxValue + 1, maxValue, 0),
+           tableReference(core, kLutNodeLog, maxValue, false)},
+          {std::make_unique<ProcessRgbLutNode>(kLutNodeCdl, maxValue + 1, kLutInterleaved, maxValue,
+                                               0),
+           tableReference(core, kLutNodeCdl, maxValue, true)},
+          {std::make_unique<ProcessRgbMatrixNode>(kLutNodeCdlSaturation, bits, maxValue),
+           [m](const int(&in)[3], double(&out)[3]) {
+             for (int c = 0; c < 3; ++c)
+               out[c] = m[3 * c] * in[0] + m[3 * c + 1] * in[1] + m[3 * c + 2] * in[2];
+           }},
+          {std::make_unique<Process3DLutNode>(kLutNodeLook, kPoints, kLutPlanar, maxValue),
+           cubeReference(core, kLutNodeLook, maxValue)},
+          {std::make_unique<ProcessRgbGainOffsetNode>(kLutNodeNormalization, maxValue),
+           [=](const int(&in)[3], double(&out)[3]) {
+             for (int c = 0; c < 3; ++c) out[c] = in[c] * gain + offset * maxValue;
+           }},
+      };
+      std::vector<int> codes;
+      for (int k = 0; k <= 64; ++k)
+        codes.insert(codes.end(), 3, static_cast<int>(k / 64.0 * maxValue + 0.5));
+      for (int k = 0; k < 9; ++k) codes.push_back(k % 4 == 0 ? maxValue : 0);
+      std::mt19937 random(2026);
+      std::uniform_int_distribution<int> code(0, maxValue);
+      for (int k = 0; k < 3 * 4000; ++k) codes.push_back(code(random));
+      const int pixels = static_cast<int>(codes.size() / 3);
+      for (const auto& stage : chain) {
+        ASSERT_EQ(stage.first->init(&core), kNoError) << stage.first->getId();
+        std::vector<int> out(codes.size());
+        stage.first->transform(codes.data(), out.data(), pixels);
+        int largest = 0;
+        for (int k = 0; k < pixels; ++k) {
+          double expected[3];
+          stage.second({codes[3 * k], codes[3 * k + 1], codes[3 * k + 2]}, expected);
+          for (int c = 0; c < 3; ++c) {
+            const double rounded = std::min(std::max(expected[c], 0.0), double(maxValue)) + 0.5;
+            largest = std::max(largest, std::abs(out[3 * k + c] - static_cast<int>(rounded)));
+          }
+        }
+        EXPECT_LE(largest, 1) << "node " << stage.first->getId();
+        codes.swap(out);
+      }
     }
 }
