@@ -6,9 +6,9 @@
 #
 # Without arguments every source is checked; with them only the sources whose
 # path (relative to the repository) matches one of the regular expressions.
-# The compile commands come from the release build (TIDY_BUILD, default build/,
-# configured with -DCMAKE_EXPORT_COMPILE_COMMANDS=ON as .ci/run does);
-# TIDY_JOBS clang-tidy processes run at a time (default 2).
+# The compile commands come from the release build (TIDY_BUILD, relative to the
+# repository, default build; configured with -DCMAKE_EXPORT_COMPILE_COMMANDS=ON
+# as .ci/run does); TIDY_JOBS clang-tidy processes run at a time (default 2).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
@@ -38,17 +38,22 @@ for dir in ["include", "src", "tools", "tests", "bench", "examples", "fuzz", "py
             sources.append(source)
 sources = [s for s in sources
            if not patterns or any(re.search(p, os.path.relpath(s, root)) for p in patterns)]
+if not sources:
+    sys.exit("clang-tidy: no source matches " + " ".join(patterns))
+# Findings in the repository's own headers count too, not in system ones.
+headers = f"^{re.escape(root)}/(include|src|tools|tests|bench|examples|fuzz|python)/"
 lock, failed = threading.Lock(), []
 
 def tidy(source):
-    command = ["clang-tidy", "--quiet",
-               f"--header-filter=^{root}/(include|src|tools|tests|bench|examples|fuzz|python)/"]
+    command = ["clang-tidy", "--quiet", f"--header-filter={headers}"]
     if os.path.realpath(source) in compiled:
         command += ["-p", build, source]
     else:
-        command += [source, "--", "-std=c++17", f"-I{root}/include", f"-I{os.path.dirname(source)}"]
+        command += [source, "--", "-std=c++17", f"-I{root}/include",
+                    f"-I{os.path.dirname(source)}"]
     run = subprocess.run(command, stdout=subprocess.PIPE, stderr=subprocess.STDOUT, text=True)
-    output = "".join(l for l in run.stdout.splitlines(True) if not l.endswith("warnings generated.\n"))
+    output = "".join(line for line in run.stdout.splitlines(True)
+                     if not line.endswith("warnings generated.\n"))
     with lock:
         sys.stdout.write(output)
         sys.stdout.flush()
