@@ -44,6 +44,7 @@ std::vector<unsigned short> tableCodes(const Table& table, int& size) {
   for (size_t i = 0; i < codes.size(); ++i) {
     if (std::isnan(values[i])) illegal("the table holds NaN");
     const double clamped = std::min(std::max(values[i], 0.0), 1.0);
+    // NOLINTNEXTLINE(bugprone-incorrect-roundings): clamped >= 0, so this rounds to nearest
     codes[i] = static_cast<unsigned short>(clamped * kMaxCode + 0.5);
   }
   size = static_cast<int>(n);

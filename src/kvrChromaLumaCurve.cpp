@@ -47,6 +47,7 @@ ChromaLumaCurve::ChromaLumaCurve(const ChromaLumaCurve& other)
       peakWhite_(other.peakWhite_) {}
 
 ChromaLumaCurve& ChromaLumaCurve::operator=(const ChromaLumaCurve& other) {
+  if (this == &other) return *this;
   splineSdr_ = other.splineSdr_;
   splineHdr_ = other.splineHdr_;
   active_ = sameSelection(other);

@@ -92,7 +92,9 @@ private:
     // Grid positions lie in [0, 1]; the nearest index is checked bit for bit
     // (so -0.0 is not taken for +0.0).
     if (x >= 0.0 && x <= 1.0) {
+      // NOLINTNEXTLINE(bugprone-incorrect-roundings): x * last_ >= 0, so this rounds to nearest
       const int i = static_cast<int>(x * last_ + 0.5);
+      // NOLINTNEXTLINE(bugprone-suspicious-memory-comparison): bits compared on purpose
       if (std::memcmp(&positions_[i], &x, sizeof x) == 0) return values_[channel][i];
     }
     evaluatePrefix(channel, &x, 1);

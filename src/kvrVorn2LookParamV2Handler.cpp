@@ -52,6 +52,7 @@ void Vorn2LookParamV2Handler::getMetaData(void* buffer) {
   putBe16(bytes, 6, 0);
   writeParameters(bytes + 8, VornRawMeta::kVideoParameterIds, VornRawMeta::VideoParameters::kCount);
   putBe16(bytes, 84, length);
+  // NOLINTNEXTLINE(bugprone-not-null-terminated-result): length-prefixed, zero-padded field
   std::memcpy(bytes + kNameAt, name, length);
 }
 

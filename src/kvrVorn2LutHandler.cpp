@@ -75,6 +75,7 @@ void Vorn2LutHandler::writeAtom(unsigned char* bytes, unsigned int node) {
   putBeFloat(bytes, 20, static_cast<float>(offset));
   putBe16(bytes, 24, static_cast<unsigned short>(kMeshPoints));
   putBe16(bytes, 26, length);
+  // NOLINTNEXTLINE(bugprone-not-null-terminated-result): length-prefixed, zero-padded field
   std::memcpy(bytes + kNameAt, name, length);
   for (size_t i = 0; i < codes.size(); ++i) putBe16(bytes, headerSize + 2 * uint64_t(i), codes[i]);
 }
