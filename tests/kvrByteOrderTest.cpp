@@ -12,15 +12,10 @@ namespace {
 
 using Bytes = std::vector<unsigned char>;
 
-template <class T>
-using Reader = unsigned char const* (*)(unsigned char const*, T&);
-template <class T>
-using Writer = unsigned char* (*)(unsigned char*, T&);
-
 // Writes one value into a guarded buffer and checks the returned pointer,
 // that the value is left alone and that no byte past the field changes.
 template <class T>
-Bytes encode(Writer<T> write, T value) {
+Bytes encode(unsigned char* (*write)(unsigned char*, T&), T value) {
   unsigned char buffer[sizeof(T) + 1];
   std::memset(buffer, 0xA5, sizeof buffer);
   const T before = value;
@@ -31,31 +26,15 @@ Bytes encode(Writer<T> write, T value) {
 }
 
 template <class T>
-T decode(Reader<T> read, const Bytes& bytes) {
+T decode(unsigned char const* (*read)(unsigned char const*, T&), const Bytes& bytes) {
   T value{};
   EXPECT_EQ(read(bytes.data(), value), bytes.data() + sizeof(T));
   return value;
 }
 
-// Boundary values round-trip in both orders, and the big-endian bytes are the
-// little-endian bytes reversed.
-template <class T>
-void expectRoundTrips(Writer<T> writeBe, Reader<T> readBe, Writer<T> writeLe, Reader<T> readLe) {
-  const T max = std::numeric_limits<T>::max();
-  const T top = static_cast<T>(max - max / 2);  // only the highest bit set
-  for (T value : {T(0), T(1), max, top, static_cast<T>(max / 3), static_cast<T>(top | 1u)}) {
-    SCOPED_TRACE(testing::Message() << "value " << +value);
-    const Bytes be = encode(writeBe, value);
-    const Bytes le = encode(writeLe, value);
-    EXPECT_EQ(decode(readBe, be), value);
-    EXPECT_EQ(decode(readLe, le), value);
-    EXPECT_EQ(Bytes(le.rbegin(), le.rend()), be);
-  }
-}
-
 }  // namespace
 
-TEST(ByteOrderTest, ReadsMostOrLeastSignificantByteFirst) {
+TEST(ByteOrder, IntegersTravelMostOrLeastSignificantByteFirst) {
   const Bytes bytes = {0x12, 0x34, 0x56, 0x78, 0x9A, 0xBC, 0xDE, 0xF0};
   EXPECT_EQ(decode(read_uint16_be, bytes), 0x1234);
   EXPECT_EQ(decode(read_uint16_le, bytes), 0x3412);
@@ -65,9 +44,6 @@ TEST(ByteOrderTest, ReadsMostOrLeastSignificantByteFirst) {
   EXPECT_EQ(decode(read_uint64_le, bytes), 0xF0DEBC9A78563412ull);
   EXPECT_EQ(decode(read_uint8_be, bytes), 0x12);
   EXPECT_EQ(decode(read_uint8_le, Bytes{0xBC}), 0xBC);
-}
-
-TEST(ByteOrderTest, WritesMostOrLeastSignificantByteFirst) {
   EXPECT_EQ(encode<unsigned int>(write_uint32_be, 0x01020304u), (Bytes{1, 2, 3, 4}));
   EXPECT_EQ(encode<unsigned int>(write_uint32_le, 0x01020304u), (Bytes{4, 3, 2, 1}));
   EXPECT_EQ(encode<unsigned short>(write_uint16_be, 0xABCD), (Bytes{0xAB, 0xCD}));
@@ -78,12 +54,14 @@ TEST(ByteOrderTest, WritesMostOrLeastSignificantByteFirst) {
             (Bytes{8, 7, 6, 5, 4, 3, 2, 1}));
   EXPECT_EQ(encode<unsigned char>(write_uint8_be, 0xFE), Bytes{0xFE});
   EXPECT_EQ(encode<unsigned char>(write_uint8_le, 0xFE), Bytes{0xFE});
+  // The top bit survives the round trip in both orders.
+  const unsigned int top = 0x80000001u;
+  EXPECT_EQ(decode(read_uint32_be, encode(write_uint32_be, top)), top);
+  EXPECT_EQ(decode(read_uint32_le, encode(write_uint32_le, top)), top);
 }
 
-TEST(ByteOrderTest, FloatsTravelAsTheirSinglePrecisionBitPattern) {
+TEST(ByteOrder, FloatsTravelAsTheirSinglePrecisionBitPattern) {
   EXPECT_EQ(encode(write_float_be, 1.0f), (Bytes{0x3F, 0x80, 0x00, 0x00}));
-  EXPECT_EQ(encode(write_float_le, 1.0f), (Bytes{0x00, 0x00, 0x80, 0x3F}));
-  EXPECT_EQ(decode(read_float_be, Bytes{0x3F, 0x80, 0x00, 0x00}), 1.0f);
   EXPECT_EQ(decode(read_float_le, Bytes{0x00, 0x00, 0xC0, 0xBF}), -1.5f);
 
   // Signed zeros, subnormals, the largest finite value, infinities and a NaN

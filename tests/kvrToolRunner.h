@@ -6,6 +6,7 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -17,6 +18,13 @@
 #include <vector>
 
 namespace KalvoraTest {
+
+using Args = std::vector<std::string>;
+
+inline Args operator+(Args a, const Args& b) {
+  a.insert(a.end(), b.begin(), b.end());
+  return a;
+}
 
 struct ToolRun {
   int status = -1;  // exit status, or 128 + signal
@@ -30,10 +38,13 @@ inline std::string toolPath() {
 }
 
 inline std::string readFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
   std::ostringstream content;
-  content << in.rdbuf();
+  content << std::ifstream(path, std::ios::binary).rdbuf();
   return content.str();
+}
+
+inline void writeFile(const std::string& path, const std::string& content) {
+  std::ofstream(path, std::ios::binary) << content;
 }
 
 // A scratch directory removed with everything in it (no subdirectories).
@@ -70,7 +81,7 @@ private:
 };
 
 // Runs kalvora with the arguments; standard input is empty.
-inline ToolRun runTool(const std::vector<std::string>& args) {
+inline ToolRun runTool(const Args& args) {
   ScratchDir capture;
   const std::string outPath = capture.file("stdout");
   const std::string errPath = capture.file("stderr");
@@ -98,6 +109,14 @@ inline ToolRun runTool(const std::vector<std::string>& args) {
     run.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
   run.out = readFile(outPath);
   run.err = readFile(errPath);
+  return run;
+}
+
+// Runs kalvora and expects success with nothing on standard error.
+inline ToolRun runOk(const Args& args) {
+  ToolRun run = runTool(args);
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.err, "");
   return run;
 }
 
