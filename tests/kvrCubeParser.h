@@ -1,8 +1,8 @@
 // A strict reader of Cube LUT files for the tests of the kalvora tool. It is
 // written independently of the tool's writer so that the two check each
-// other: every line must be a keyword the format knows, a comment, a blank
-// line or a data line of exactly three numbers, and the number of data lines
-// must match the declared size.
+// other: every line must be a header keyword (before the data), a comment, a
+// blank line or a data line of exactly three numbers, domains must be 0 to 1,
+// and the number of data lines must match the declared size.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -21,16 +21,15 @@ struct ParsedCube {
   std::string title;
   int size3d = 0;
   int size1d = 0;
-  std::array<double, 3> domain[2] = {{{0.0, 0.0, 0.0}}, {{1.0, 1.0, 1.0}}};  // min, max
-  std::vector<std::string> comments;
   std::vector<std::array<double, 3>> points;  // in file order: red fastest
 };
 
+// Exactly three numbers follow on the line.
 inline bool parseCubeNumbers(std::istringstream& in, std::array<double, 3>& values) {
   for (double& value : values) {
     std::string word;
-    if (!(in >> word)) return false;
     char* end = nullptr;
+    if (!(in >> word)) return false;
     value = std::strtod(word.c_str(), &end);
     if (*end != '\0') return false;
   }
@@ -43,32 +42,31 @@ inline std::string parseCube(const std::string& text, ParsedCube& cube) {
   std::istringstream lines(text);
   std::string line;
   for (int lineNumber = 1; std::getline(lines, line); ++lineNumber) {
-    const std::string where = "line " + std::to_string(lineNumber) + ": ";
-    if (!line.empty() && line[0] == '#') cube.comments.push_back(line);
     if (line.empty() || line[0] == '#') continue;
     std::istringstream in(line);
-    std::string keyword;
+    std::string keyword, extra;
     in >> keyword;
-    const bool inHeader = cube.points.empty();
+    const bool header = cube.points.empty();
+    const size_t open = line.find('"');
+    std::array<double, 3> point;
+    int size = 0;
+    bool good = header;
     if (keyword == "TITLE") {
-      const size_t open = line.find('"');
-      const size_t close = line.rfind('"');
-      if (!inHeader || open == std::string::npos || close == open) return where + "bad TITLE";
-      cube.title = line.substr(open + 1, close - open - 1);
+      good = good && open != std::string::npos && line.rfind('"') != open;
+      cube.title = line.substr(open + 1, line.rfind('"') - open - 1);
     } else if (keyword == "LUT_3D_SIZE" || keyword == "LUT_1D_SIZE") {
-      int size = 0;
-      std::string extra;
-      if (!inHeader || !(in >> size) || (in >> extra) || size < 2) return where + "bad size";
+      good = good && (in >> size) && !(in >> extra) && size >= 2;
       (keyword == "LUT_3D_SIZE" ? cube.size3d : cube.size1d) = size;
     } else if (keyword == "DOMAIN_MIN" || keyword == "DOMAIN_MAX") {
-      if (!inHeader || !parseCubeNumbers(in, cube.domain[keyword == "DOMAIN_MAX"]))
-        return where + "bad domain";
+      const double bound = keyword == "DOMAIN_MAX" ? 1.0 : 0.0;
+      good = good && parseCubeNumbers(in, point) &&
+             point == std::array<double, 3>{{bound, bound, bound}};
     } else {
-      std::array<double, 3> point;
       std::istringstream data(line);
-      if (!parseCubeNumbers(data, point)) return where + "not a data line: " + line;
+      good = parseCubeNumbers(data, point);
       cube.points.push_back(point);
     }
+    if (!good) return "line " + std::to_string(lineNumber) + ": " + line;
   }
   if ((cube.size3d == 0) == (cube.size1d == 0))
     return "need exactly one of LUT_3D_SIZE and LUT_1D_SIZE";
@@ -80,10 +78,10 @@ inline std::string parseCube(const std::string& text, ParsedCube& cube) {
   return "";
 }
 
-// Checks a Cube text of the given size (3-D, or 1-D with sizes1d) against
-// the library's values: 3-D tables in the library layout (blue fastest,
-// interleaved), 1-D tables one value per entry. Cube values carry at least
-// 7 significant digits, so one 16-bit code of difference always shows.
+// Checks a Cube text of the given size (3-D, or 1-D with threeD false)
+// against the library's values: 3-D tables in the library layout (blue
+// fastest, interleaved), 1-D tables one value per entry. Cube values carry
+// at least 7 significant digits, so one 16-bit code of difference shows.
 inline void expectCubeValues(const std::string& text, const std::vector<double>& expected, int size,
                              bool threeD = true) {
   ParsedCube cube;

@@ -61,7 +61,6 @@ public:
   ScratchDir(const ScratchDir&) = delete;
   ScratchDir& operator=(const ScratchDir&) = delete;
 
-  const std::string& path() const { return path_; }
   std::string file(const std::string& name) const { return path_ + "/" + name; }
 
   std::vector<std::string> entries() const {
@@ -94,13 +93,11 @@ inline ToolRun runTool(const Args& args) {
   ToolRun run;
   const pid_t child = fork();
   if (child == 0) {
-    const int in = open("/dev/null", O_RDONLY);
-    const int out = open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    const int err = open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    if (in < 0 || out < 0 || err < 0) _exit(127);
-    dup2(in, 0);
-    dup2(out, 1);
-    dup2(err, 2);
+    const int flags = O_WRONLY | O_CREAT | O_TRUNC;
+    if (dup2(open("/dev/null", O_RDONLY), 0) < 0 ||
+        dup2(open(outPath.c_str(), flags, 0600), 1) < 0 ||
+        dup2(open(errPath.c_str(), flags, 0600), 2) < 0)
+      _exit(127);
     execv(program.c_str(), argv.data());
     _exit(127);
   }
