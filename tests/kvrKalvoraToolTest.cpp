@@ -135,6 +135,8 @@ TEST(KalvoraLut, BadUsageAndUnwritableOutputLeaveNoFile) {
     Args args;
     const char* fragment;
   } cases[] = {
+      {{"lut", "--node", "16"}, "lut: unknown node '16'"},
+      {{"lut", "--target", "rec709"}, "lut: unknown target 'rec709'"},
       {{"lut", "--ei", "100"}, "exposure-index 100 is out of range"},
       {{"lut", "--set", "normalization-gain=2"}, "is derived and read-only"},
       {{"lut", "--set", "peak-white=3000"}, "(accepted: 1000, 2000 or 4000)"},

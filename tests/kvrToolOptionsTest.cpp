@@ -32,6 +32,7 @@ std::string usageError(std::vector<std::string> args) {
 TEST(ToolOptions, ValuesSettingsAndHelpTopics) {
   EXPECT_EQ(parse({"lut", "--size=17"}).size, 17);
   EXPECT_EQ(parse({"lut", "-oa.cube"}).output, "a.cube");
+  EXPECT_EQ(parse({"lut", "--output=a.cube"}).output, "a.cube");
   EXPECT_EQ(parse({"lut", "--title", "A = B"}).title, "A = B");
   EXPECT_EQ(parse({"lut", "--node", "12", "--node", "15"}).node, kLutExportLookWithoutTransform);
   const Options show = parse({"look", "show", "--json", "a.look"});
@@ -40,6 +41,10 @@ TEST(ToolOptions, ValuesSettingsAndHelpTopics) {
   EXPECT_TRUE(show.json);
   EXPECT_EQ(parse({"look", "show", "-h"}).helpTopic, Command::kLookSave);
   EXPECT_EQ(parse({"help", "cdl"}).helpTopic, Command::kCdl);
+  EXPECT_EQ(parse({"look", "--help"}).helpTopic, Command::kLookSave);
+  for (Command topic : {Command::kUsage, Command::kLut, Command::kCamera, Command::kInfo,
+                        Command::kLookSave, Command::kCdl})
+    EXPECT_PRED2(contains, helpText(topic), "Usage: kalvora");
 
   // Settings keep their order; names and ids resolve per core.
   const Options lut = parse({"lut", "--set", "cdl-slope-red=1.5", "--ei", "1600", "--set",
@@ -72,6 +77,22 @@ TEST(ToolOptions, BadUsageNamesTheProblemOnOneLine) {
       {{"lut", "--set", "=1"}, "--set needs PARAM=VALUE"},
       {{"lut", "--title", "two\nlines"}, "--title must not contain"},
       {{"look"}, "look: missing action"},
+      {{"lut", "--node", "16"}, "unknown node '16'"},
+      {{"lut", "--size", "66"}, "--size 66 is out of range"},
+      {{"lut", "--title", "say \"hi\""}, "--title must not contain"},
+      {{"lut", "--set", "cdl-slope-red"}, "--set needs PARAM=VALUE"},
+      {{"lut", "--set", "9999=1"}, "unknown parameter '9999'"},
+      {{"lut", "--set", "cdl-slope-red="}, "is not a number"},
+      {{"lut", "--set", "cdl-slope-red= 1"}, "is not a number"},
+      {{"lut", "--size", "99999999999999999999"}, "out of range for a 3-D LUT"},
+      {{"lut", "--user-lut", "a.cube", "--user-lut-size", "1"}, "--user-lut-size 1 is out of"},
+      {{"lut", "--target", ""}, "--target needs a name"},
+      {{"cdl", "--ei", "800"}, "cdl: unknown option '--ei'"},
+      {{"camera", "--node", "10"}, "camera: unknown option '--node'"},
+      {{"info", "-o", "x"}, "info: unknown option '-o'"},
+      {{"look", "save", "--node", "10"}, "look save: unknown option '--node'"},
+      {{"look", "show", "a.look", "b.look"}, "unexpected argument 'b.look'"},
+      {{"camera", "--false-color", "--curve", "tonemap"}, "--false-color does not apply"},
       {{"look", "grade"}, "look: unknown action 'grade'"},
       {{"help", "grade"}, "no help for 'grade'"},
       {{"lut", "--node", "ten"}, "unknown node 'ten'"},
@@ -123,6 +144,8 @@ TEST(ToolNames, NamesAndIdsFindTheParametersOfTheirCore) {
   EXPECT_TRUE(changesCameraLut(*findParam(kCameraCore, "knee")));
   EXPECT_EQ(findTargetShortName("acesproxy"), 7);
   EXPECT_EQ(findTargetShortName("Rec1886"), -1);
+  EXPECT_EQ(targetShortNameList(), "rec1886, rec2020, p3-dci, p3-d65, p3-d60, pq, hlg, acesproxy");
+  EXPECT_EQ(findParamById(kLutCore, kLutParamPeakWhite), findParam(kLutCore, "peak-white"));
   EXPECT_STREQ(nodeMeaning(kLutCore, kLutExportCdlLook), "CDL, saturation and look");
   EXPECT_STREQ(nodeMeaning(kCameraCore, 99), "");
 }
