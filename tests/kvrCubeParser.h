@@ -18,23 +18,21 @@
 namespace KalvoraTest {
 
 struct ParsedCube {
-  std::string title;
   int size3d = 0;
   int size1d = 0;
   std::vector<std::array<double, 3>> points;  // in file order: red fastest
 };
 
-// Exactly three numbers follow on the line.
+// Exactly three numbers, and nothing else, follow on the line.
 inline bool parseCubeNumbers(std::istringstream& in, std::array<double, 3>& values) {
+  std::string word;
   for (double& value : values) {
-    std::string word;
     char* end = nullptr;
     if (!(in >> word)) return false;
     value = std::strtod(word.c_str(), &end);
     if (*end != '\0') return false;
   }
-  std::string extra;
-  return !(in >> extra);
+  return !(in >> word);
 }
 
 // Returns an empty string on success, else what is wrong (with the line).
@@ -46,17 +44,13 @@ inline std::string parseCube(const std::string& text, ParsedCube& cube) {
     std::istringstream in(line);
     std::string keyword, extra;
     in >> keyword;
-    const bool header = cube.points.empty();
-    const size_t open = line.find('"');
     std::array<double, 3> point;
-    int size = 0;
-    bool good = header;
+    bool good = cube.points.empty();  // header lines come first
     if (keyword == "TITLE") {
-      good = good && open != std::string::npos && line.rfind('"') != open;
-      cube.title = line.substr(open + 1, line.rfind('"') - open - 1);
+      good = good && line.size() >= 8 && line[6] == '"' && line.back() == '"';
     } else if (keyword == "LUT_3D_SIZE" || keyword == "LUT_1D_SIZE") {
+      int& size = keyword == "LUT_3D_SIZE" ? cube.size3d : cube.size1d;
       good = good && (in >> size) && !(in >> extra) && size >= 2;
-      (keyword == "LUT_3D_SIZE" ? cube.size3d : cube.size1d) = size;
     } else if (keyword == "DOMAIN_MIN" || keyword == "DOMAIN_MAX") {
       const double bound = keyword == "DOMAIN_MAX" ? 1.0 : 0.0;
       good = good && parseCubeNumbers(in, point) &&
@@ -68,13 +62,11 @@ inline std::string parseCube(const std::string& text, ParsedCube& cube) {
     }
     if (!good) return "line " + std::to_string(lineNumber) + ": " + line;
   }
-  if ((cube.size3d == 0) == (cube.size1d == 0))
-    return "need exactly one of LUT_3D_SIZE and LUT_1D_SIZE";
   const size_t n = static_cast<size_t>(cube.size3d);
   const size_t expected = n != 0 ? n * n * n : static_cast<size_t>(cube.size1d);
-  if (cube.points.size() != expected)
-    return "expected " + std::to_string(expected) + " data lines, got " +
-           std::to_string(cube.points.size());
+  if ((n == 0) == (cube.size1d == 0) || cube.points.size() != expected)
+    return "sizes " + std::to_string(cube.size3d) + "/" + std::to_string(cube.size1d) + " but " +
+           std::to_string(cube.points.size()) + " data lines";
   return "";
 }
 

@@ -4,14 +4,13 @@
 // overrides it, so the same suite can run an installed copy.
 #pragma once
 
-#include <dirent.h>
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -32,11 +31,6 @@ struct ToolRun {
   std::string err;
 };
 
-inline std::string toolPath() {
-  const char* path = std::getenv("KALVORA_TOOL");
-  return path && *path ? path : KALVORA_TOOL;
-}
-
 inline std::string readFile(const std::string& path) {
   std::ostringstream content;
   content << std::ifstream(path, std::ios::binary).rdbuf();
@@ -47,7 +41,7 @@ inline void writeFile(const std::string& path, const std::string& content) {
   std::ofstream(path, std::ios::binary) << content;
 }
 
-// A scratch directory removed with everything in it (no subdirectories).
+// A scratch directory removed with everything in it.
 class ScratchDir {
 public:
   ScratchDir() {
@@ -55,8 +49,8 @@ public:
     path_ = mkdtemp(pattern) ? pattern : "";
   }
   ~ScratchDir() {
-    for (const std::string& name : entries()) std::remove((path_ + "/" + name).c_str());
-    rmdir(path_.c_str());
+    std::error_code ignored;
+    std::filesystem::remove_all(path_, ignored);
   }
   ScratchDir(const ScratchDir&) = delete;
   ScratchDir& operator=(const ScratchDir&) = delete;
@@ -65,13 +59,8 @@ public:
 
   std::vector<std::string> entries() const {
     std::vector<std::string> names;
-    if (DIR* dir = opendir(path_.c_str())) {
-      while (dirent* entry = readdir(dir)) {
-        const std::string name = entry->d_name;
-        if (name != "." && name != "..") names.push_back(name);
-      }
-      closedir(dir);
-    }
+    for (const auto& entry : std::filesystem::directory_iterator(path_))
+      names.push_back(entry.path().filename().string());
     return names;
   }
 
@@ -84,9 +73,9 @@ inline ToolRun runTool(const Args& args) {
   ScratchDir capture;
   const std::string outPath = capture.file("stdout");
   const std::string errPath = capture.file("stderr");
-  const std::string program = toolPath();
-  std::vector<char*> argv;
-  argv.push_back(const_cast<char*>(program.c_str()));
+  const char* fromEnvironment = std::getenv("KALVORA_TOOL");
+  const std::string program = fromEnvironment && *fromEnvironment ? fromEnvironment : KALVORA_TOOL;
+  std::vector<char*> argv = {const_cast<char*>(program.c_str())};
   for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
   argv.push_back(nullptr);
 
