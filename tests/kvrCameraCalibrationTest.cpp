@@ -86,20 +86,16 @@ TEST_F(CalibrationLoader, ReadsHeaderAndRowsAndLeavesTheCodeAlone) {
   date.tm_isdst = -1;
   EXPECT_EQ(record->date, std::mktime(&date));
   ASSERT_EQ(record->rowCount, 5);
-  const auto& first = record->rows()[0];
-  EXPECT_EQ(first.matrix[8], 1.5625);
-  EXPECT_EQ(first.cct, 2800);
-  EXPECT_EQ(first.gainBlue, 2.875f);
+  EXPECT_EQ(record->rows()[0].matrix[8], 1.5625);
+  EXPECT_EQ(record->rows()[0].cct, 2800);
+  EXPECT_EQ(record->rows()[4].gainBlue, 1.375f);
   EXPECT_EQ(record->rows()[4].slope, -1.375f);
 
-  // Line ends and text after a blank line do not change the record.
-  for (const std::string& same : {edit(text, "\n", "\r\n", true), text + "\n" + kRow + "junk\n"}) {
-    Record again = load(same, true);
-    ASSERT_NE(again, nullptr);
-    EXPECT_EQ(std::memcmp(record.get(), again.get(), CameraSystemCalibrationRecord::byteSize(5)),
-              0);
-  }
-  // Unreadable header values, trailing words and a missing last newline pass.
+  // CR LF line ends, text after a blank line, unreadable header values,
+  // trailing words and a missing last newline pass.
+  Record again = load(edit(text, "\n", "\r\n", true) + "\r\n" + kRow + "junk\n", true);
+  ASSERT_NE(again, nullptr);
+  EXPECT_EQ(std::memcmp(record.get(), again.get(), CameraSystemCalibrationRecord::byteSize(5)), 0);
   const std::string unreadable =
       edit(edit(header("1"), "System 4711", "System abc"), "Revision 3", "Revision 99999999999");
   EXPECT_NE(load(unreadable + kRow.substr(0, kRow.size() - 1) + " words", true), nullptr);
