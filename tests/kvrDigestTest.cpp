@@ -32,6 +32,7 @@ TEST(CrcCalculator, MatchesPublishedValuesWholeAndInPieces) {
   const char* fox = "The quick brown fox jumps over the lazy dog";
   EXPECT_EQ(crc.calculateCrc(reinterpret_cast<const unsigned char*>(fox), 43), 0x414FA339u);
   EXPECT_EQ(StubLookFile().calculateCrc(kDigits, 9), kCheckCrc);
+  EXPECT_EQ(crc.calculateCrc(nullptr, 0), 0u);
 
   // From a zero register one byte b yields table[b] of the reflected
   // polynomial; rebuilding the table changes nothing.

@@ -153,6 +153,10 @@ TEST(KalvoraLook, MalformedInputsFailWithOneAndLeaveNoOutput) {
   runOk({"look", "save", "--set", "knee=0.3", "-o", in.file("good.look")});
   const std::string look = readFile(in.file("good.look"));
   writeFile(in.file("short.look"), look.substr(0, 300));
+  writeFile(in.file("magic.look"), "KOLX" + look.substr(4));
+  std::string badCrc = look;
+  badCrc[1500] = static_cast<char>(badCrc[1500] ^ 1);
+  writeFile(in.file("crc.look"), badCrc);
   LutGeneratorImageCore core;
   writeFile(in.file("short.atom"), rawAtom(core).substr(0, 100));
   writeFile(in.file("notes.txt"), "not a LUT\n");
@@ -163,7 +167,8 @@ TEST(KalvoraLook, MalformedInputsFailWithOneAndLeaveNoOutput) {
     const char* fragment;  // after "kalvora: <command>: <file>: "
   } cases[] = {
       {{"lut", "--look", in.file("short.look")}, "Illegal size of look file!"},
-      {{"look", "save", "--look", in.file("short.look")}, "Illegal size of look file!"},
+      {{"lut", "--look", in.file("magic.look")}, "The magic word does not match!"},
+      {{"look", "save", "--look", in.file("crc.look")}, "The CRC value does not match!"},
       {{"lut", "--look", in.file("short.atom")}, "Illegal size of metadata buffer!"},
       {{"lut", "--user-lut", in.file("notes.txt")}, "not a LUT file OpenColorIO reads: "},
       {{"cdl", "--cdl", in.file("empty.cc")}, "not an ASC CDL that OpenColorIO reads: "},

@@ -67,13 +67,14 @@ TEST(KalvoraLut, NodesAreTheCoresLookAndExportsWithTheSettings) {
     core.setTargetColorSpace(core.getColorSpaceInfo(Rec2020Gamma24));
     ASSERT_EQ(core.setParam(kLutParamCdlSaturation, 1.3), kNoError);
     ASSERT_EQ(core.setParam(kLutParamExposureIndex, 1280), kNoError);
+    ASSERT_EQ(core.setParam(kLutParamMasterGamma, 1.2), kNoError);
     std::vector<double> expected(3 * 9 * 9 * 9);
     ASSERT_EQ(node == kLutNodeLook ? core.get3dLut(node, 9, expected.data(), kLutInterleaved)
                                    : core.export3dLut(node, 9, expected.data(), kLutInterleaved),
               kNoError);
     expectCubeValues(
         runOk({"lut", "--node", std::to_string(node), "--size", "9", "--target", "rec2020", "--set",
-               "cdl-saturation=1.3", "--ei", "400", "--set", "1001=1280"})
+               "cdl-saturation=1.3", "--ei", "400", "--set", "1001=1280", "--set", "5051=1.2"})
             .out,
         expected, 9);
   }

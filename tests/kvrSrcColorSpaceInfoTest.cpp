@@ -116,6 +116,7 @@ TEST(Identity, ByNameFromCharacterSkipOnAndInBuffers) {
   EXPECT_TRUE(rec709("x") == rec2020("x"));
   EXPECT_TRUE(rec709("x") != rec709("y"));
   EXPECT_TRUE(rec709(nullptr) == rec709("y"));  // a missing name matches everything
+  EXPECT_FALSE(rec709("y") != rec709(nullptr));
 
   const TestSpace cs = rec709("com.apple.proapps.colorspace.rec1886");
   EXPECT_EQ(cs.getNameLen(), 36u);
@@ -124,6 +125,7 @@ TEST(Identity, ByNameFromCharacterSkipOnAndInBuffers) {
   // A skip past the end of the identifier, or no name, matches nothing.
   EXPECT_FALSE(cs.isColorSpace("", 37));
   EXPECT_FALSE(cs.isColorSpace(static_cast<const char*>(nullptr), 0));
+  EXPECT_FALSE(rec709(nullptr).isColorSpace("", 0));
   // A buffer may continue after the identifier.
   const unsigned char buffer[] = {'e', 'l', 'v', 'e', 'x', '_', 'v', 'i', 'e', 'w', 0xff, 'W'};
   EXPECT_TRUE(rec709("elvex_view").isColorSpace(buffer + 6, 6));
