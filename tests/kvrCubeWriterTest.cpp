@@ -1,116 +1,97 @@
+// The file writers of the kalvora tool: Cube and raw 16-bit tables, and the
+// output file that replaces its destination whole or not at all.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
-#include <cmath>
+#include <algorithm>
 #include <cstdlib>
 #include <string>
 #include <vector>
 
 #include "kvrCubeParser.h"
 #include "kvrCubeWriter.h"
+#include "kvrOutputFile.h"
+#include "kvrTestSupport.h"
+#include "kvrToolRunner.h"
 
 using namespace Kalvora::Tool;
-using KalvoraTest::parseCube;
-using KalvoraTest::ParsedCube;
-
-namespace {
-
-int significantDigits(const std::string& text) {
-  int digits = 0;
-  bool leading = true;
-  for (char c : text) {
-    if (c < '0' || c > '9') continue;
-    if (leading && c == '0') continue;
-    leading = false;
-    ++digits;
-  }
-  return digits;
-}
-
-}  // namespace
+using namespace KalvoraTest;
 
 TEST(CubeValue, EverySixteenBitCodeSurvivesInPlainDecimals) {
   for (int code = 0; code <= 65535; ++code) {
     const std::string text = formatCubeValue(code / 65535.0);
     ASSERT_EQ(text.find_first_of("eE"), std::string::npos) << text;
-    const double back = std::strtod(text.c_str(), nullptr);
-    ASSERT_EQ(std::lround(back * 65535.0), code) << text;
-    if (code > 0) {
-      ASSERT_GE(significantDigits(text), 7) << text;
-    }
+    ASSERT_EQ(std::lround(std::strtod(text.c_str(), nullptr) * 65535.0), code) << text;
+    const size_t first = code > 0 ? text.find_first_of("123456789") : text.size() - 7;
+    ASSERT_GE(std::count_if(text.begin() + static_cast<long>(first), text.end(),
+                            [](char c) { return c >= '0' && c <= '9'; }),
+              7)
+        << text;
   }
 }
 
 // A 3-D table whose codes tell where they came from: red output = 100 + r,
-// green = 200 + g, blue = 300 + b for grid point (r, g, b).
-std::vector<unsigned short> positionCodes(int n) {
-  std::vector<unsigned short> codes(3 * n * n * n);
+// green = 200 + g, blue = 300 + b for grid point (r, g, b); the file lists
+// red fastest.
+// A 3-D table whose codes tell where they came from: red output = 100 + r,
+// green = 200 + g, blue = 300 + b for grid point (r, g, b); the file lists
+// red fastest, after the title and the comments. 1-D entries repeat the
+// value; raw codes are little-endian.
+TEST(CubeWriter, RedChangesFastestHeaderFirstAndRawCodesAreLittleEndian) {
+  const int n = 4;
+  std::vector<unsigned short> codes;
+  std::vector<double> values;
   for (int r = 0; r < n; ++r)
     for (int g = 0; g < n; ++g)
-      for (int b = 0; b < n; ++b) {
-        const int p = (r * n + g) * n + b;
-        codes[3 * p] = static_cast<unsigned short>(100 + r);
-        codes[3 * p + 1] = static_cast<unsigned short>(200 + g);
-        codes[3 * p + 2] = static_cast<unsigned short>(300 + b);
-      }
-  return codes;
-}
-
-TEST(Cube3d, RedChangesFastestInTheFile) {
-  const int n = 4;
-  const std::vector<unsigned short> codes = positionCodes(n);
-  std::string text;
-  writeCube3d(text, CubeHeader(), n, codes.data(), 1000);
-  ParsedCube cube;
-  ASSERT_EQ(parseCube(text, cube), "");
-  ASSERT_EQ(cube.size3d, n);
-  for (int b = 0; b < n; ++b)
-    for (int g = 0; g < n; ++g)
-      for (int r = 0; r < n; ++r) {
-        const auto& point = cube.points[(b * n + g) * n + r];
-        EXPECT_NEAR(point[0], (100 + r) / 1000.0, 1e-9);
-        EXPECT_NEAR(point[1], (200 + g) / 1000.0, 1e-9);
-        EXPECT_NEAR(point[2], (300 + b) / 1000.0, 1e-9);
-      }
-}
-
-TEST(Cube3d, HeaderLinesComeFirstAndTheTitleIsOptional) {
-  const std::vector<unsigned short> codes = positionCodes(3);
+      for (int b = 0; b < n; ++b)
+        for (int code : {100 + r, 200 + g, 300 + b}) {
+          codes.push_back(static_cast<unsigned short>(code));
+          values.push_back(code / 1000.0);
+        }
   CubeHeader header;
   header.title = "Day exterior";
   header.comments = {"made by a test", "node 10"};
   std::string text;
-  writeCube3d(text, header, 3, codes.data(), 65535);
-  EXPECT_EQ(text.compare(0, 21, "TITLE \"Day exterior\"\n"), 0) << text;
-  ParsedCube cube;
-  ASSERT_EQ(parseCube(text, cube), "");
-  EXPECT_EQ(cube.title, "Day exterior");
-  EXPECT_EQ(cube.comments.size(), 2u);
-  EXPECT_EQ(cube.domainMin, (std::array<double, 3>{{0.0, 0.0, 0.0}}));
-  EXPECT_EQ(cube.domainMax, (std::array<double, 3>{{1.0, 1.0, 1.0}}));
+  writeCube3d(text, header, n, codes.data(), 1000);
+  expectCubeValues(text, values, n);
+  EXPECT_EQ(text.rfind("TITLE \"Day exterior\"\n# made by a test\n# node 10\nLUT_3D", 0), 0u)
+      << text;
 
-  std::string untitled;
-  writeCube3d(untitled, CubeHeader(), 3, codes.data(), 65535);
-  EXPECT_EQ(untitled.find("TITLE"), std::string::npos);
-  EXPECT_EQ(untitled.compare(0, 14, "LUT_3D_SIZE 3\n"), 0);
-}
-
-TEST(Cube1d, EveryEntryRepeatsForTheThreeChannels) {
-  const unsigned short codes[] = {0, 1, 32768, 65535};
-  std::string text;
-  writeCube1d(text, CubeHeader(), 4, codes, 65535);
-  ParsedCube cube;
-  ASSERT_EQ(parseCube(text, cube), "");
-  ASSERT_EQ(cube.size1d, 4);
-  for (int i = 0; i < 4; ++i) {
-    EXPECT_EQ(std::lround(cube.points[i][0] * 65535.0), codes[i]);
-    EXPECT_EQ(cube.points[i][1], cube.points[i][0]);
-    EXPECT_EQ(cube.points[i][2], cube.points[i][0]);
-  }
-}
-
-TEST(Raw16, CodesAreLittleEndianInTheGivenOrder) {
-  const unsigned short codes[] = {0x0102, 0xFFFE, 0x0000};
+  text.clear();
+  writeCube1d(text, CubeHeader(), 4, codes.data(), 1000);
+  expectCubeValues(text, {0.1, 0.2, 0.3, 0.1}, 4, false);
+  EXPECT_EQ(text.rfind("LUT_1D_SIZE 4\n", 0), 0u);
+  const unsigned short raw[] = {0x0102, 0xFFFE};
   std::string bytes = "x";
-  writeRaw16(bytes, codes, 3);
-  EXPECT_EQ(bytes, std::string("x\x02\x01\xFE\xFF\x00\x00", 7));
+  writeRaw16(bytes, raw, 2);
+  EXPECT_EQ(bytes, std::string("x\x02\x01\xFE\xFF", 5));
+}
+
+TEST(OutputFile, ReplacesTheFileWholeWithTheUsualPermissions) {
+  ScratchDir dir;
+  const std::string path = dir.file("look.cube");
+  const std::string content("LUT_3D_SIZE 2\n\0binary", 21);
+  writeOutput(path, std::string(10000, 'a'));
+  const mode_t mask = umask(022);
+  writeOutput(path, content);
+  umask(mask);
+  EXPECT_EQ(readFile(path), content);
+  EXPECT_EQ(dir.entries(), std::vector<std::string>{"look.cube"});
+  struct stat info;
+  ASSERT_EQ(stat(path.c_str(), &info), 0);
+  EXPECT_EQ(info.st_mode & 0777, 0644u);
+}
+
+TEST(OutputFile, AMissingDirectoryOrADirectoryFailsWithoutLeavingAnything) {
+  ScratchDir dir;
+  try {
+    writeOutput(dir.file("missing/look.cube"), "x");
+    ADD_FAILURE() << "no error";
+  } catch (const OutputError& e) {
+    EXPECT_PRED2(contains, e.what(), dir.file("missing") + ": No such file or directory");
+  }
+  EXPECT_TRUE(dir.entries().empty());
+  ASSERT_EQ(mkdir(dir.file("looks").c_str(), 0755), 0);
+  EXPECT_THROW(writeOutput(dir.file("looks"), "x"), OutputError);
+  EXPECT_EQ(dir.entries(), std::vector<std::string>{"looks"});
 }

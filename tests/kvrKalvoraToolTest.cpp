@@ -4,15 +4,13 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cmath>
-#include <set>
-#include <string>
-#include <vector>
 
 #include "kvrColorSpaces.h"
 #include "kvrCubeParser.h"
 #include "kvrKestaImageCore.h"
 #include "kvrLutGeneratorImageCore.h"
+#include "kvrPipelineVocabulary.h"
+#include "kvrTestSupport.h"
 #include "kvrToolNames.h"
 #include "kvrToolRunner.h"
 
@@ -21,181 +19,81 @@ using namespace KalvoraTest;
 
 namespace {
 
-using Codes = std::vector<unsigned short>;
-
-Codes codesFor(int size) { return Codes(3 * static_cast<size_t>(size) * size * size); }
-
-Codes lookLut(const LutGeneratorImageCore& core, int size, bool halfGrid = false,
-              int maxValue = 65535) {
-  Codes codes = codesFor(size);
-  EXPECT_EQ(core.get3dLut(10, size, codes.data(), kLutInterleaved, maxValue, halfGrid), kNoError);
-  return codes;
-}
-
-// Parses a 3-D Cube text and compares every value with the library's codes
-// (library layout: blue fastest); the file lists red fastest.
-void expectCubeMatches(const std::string& text, const Codes& codes, int size) {
-  ParsedCube cube;
-  ASSERT_EQ(parseCube(text, cube), "");
-  ASSERT_EQ(cube.size3d, size);
-  const long n = size;
-  for (size_t k = 0; k < cube.points.size(); ++k) {
-    const long r = static_cast<long>(k) % n;
-    const long g = static_cast<long>(k) / n % n;
-    const long b = static_cast<long>(k) / (n * n);
-    for (int c = 0; c < 3; ++c)
-      ASSERT_EQ(std::lround(cube.points[k][c] * 65535.0), codes[3 * ((r * n + g) * n + b) + c])
-          << "point " << k << " channel " << c;
-  }
-}
-
-// The values of a 3-D Cube text in the library's layout (blue fastest).
-std::vector<double> cubeValues(const std::string& text, int size) {
-  ParsedCube cube;
-  EXPECT_EQ(parseCube(text, cube), "");
-  EXPECT_EQ(cube.size3d, size);
-  std::vector<double> values(3 * cube.points.size());
-  const long n = size;
-  for (size_t k = 0; k < cube.points.size(); ++k) {
-    const long r = static_cast<long>(k) % n;
-    const long g = static_cast<long>(k) / n % n;
-    const long b = static_cast<long>(k) / (n * n);
-    for (int c = 0; c < 3; ++c) values[3 * ((r * n + g) * n + b) + c] = cube.points[k][c];
-  }
-  return values;
-}
-
-// Cube values carry at least 7 significant digits of the library's doubles.
-void expectCubeValues(const std::string& text, const std::vector<double>& expected, int size) {
-  const std::vector<double> values = cubeValues(text, size);
-  ASSERT_EQ(values.size(), expected.size());
-  for (size_t i = 0; i < values.size(); ++i)
-    ASSERT_NEAR(values[i], expected[i], 1e-6 * std::max(1.0, std::fabs(expected[i]))) << i;
-}
-
-// What the camera shows: export 14, then node 11's gain and offset.
+// What the camera shows: the CDL-and-look export, then the normalisation.
 std::vector<double> cameraView(LutGeneratorImageCore& core, int size) {
   std::vector<double> values(3 * static_cast<size_t>(size) * size * size);
-  EXPECT_EQ(core.export3dLut(14, size, values.data(), kLutInterleaved), kNoError);
-  RgbGainOffset normalization{};
-  EXPECT_EQ(core.getRgbGainOffset(11, normalization), kNoError);
+  EXPECT_EQ(core.export3dLut(kLutExportCdlLook, size, values.data(), kLutInterleaved), kNoError);
+  RgbGainOffset norm{};
+  EXPECT_EQ(core.getRgbGainOffset(kLutNodeNormalization, norm), kNoError);
   for (size_t i = 0; i < values.size(); ++i)
-    values[i] = std::min(
-        1.0, std::max(0.0, values[i] * normalization.gain[i % 3] + normalization.offset[i % 3]));
+    values[i] = std::min(1.0, std::max(0.0, values[i] * norm.gain[i % 3] + norm.offset[i % 3]));
   return values;
 }
-
-ToolRun runOk(const std::vector<std::string>& args) {
-  ToolRun run = runTool(args);
-  EXPECT_EQ(run.status, 0) << run.err;
-  EXPECT_EQ(run.err, "");
-  return run;
-}
-
-size_t lineCount(const std::string& text) { return std::count(text.begin(), text.end(), '\n'); }
 
 }  // namespace
 
-TEST(KalvoraLut, DefaultIsWhatTheCameraShowsAtThirtyThreePointsForRec1886) {
+TEST(KalvoraLut, DefaultIsTheCameraViewForRec1886AndOutputGoesWhereAsked) {
   const ToolRun run = runOk({"lut"});
   LutGeneratorImageCore core;
   ASSERT_TRUE(core.good());
   expectCubeValues(run.out, cameraView(core, 33), 33);
-  ParsedCube cube;
-  ASSERT_EQ(parseCube(run.out, cube), "");
-  EXPECT_EQ(cube.title, "");
-  EXPECT_NE(run.out.find("# target: com.apple.proapps.colorspace.rec1886\n"), std::string::npos);
-}
+  EXPECT_PRED2(contains, run.out, "# target: com.apple.proapps.colorspace.rec1886\n");
 
-TEST(KalvoraLut, WritesTheFileNamedByOutputAndNothingElse) {
   ScratchDir dir;
-  const ToolRun toFile = runOk({"lut", "-o", dir.file("look.cube"), "--title", "Night look"});
-  EXPECT_EQ(toFile.out, "");
-  EXPECT_EQ(dir.entries(), std::vector<std::string>{"look.cube"});
-  const ToolRun toStdout = runOk({"lut", "--title", "Night look", "-o", "-"});
-  EXPECT_EQ(readFile(dir.file("look.cube")), toStdout.out);
-  EXPECT_EQ(toStdout.out.compare(0, 19, "TITLE \"Night look\"\n"), 0);
+  EXPECT_EQ(runOk({"lut", "-o", dir.file("a.cube"), "--title", "Night"}).out, "");
+  EXPECT_EQ(dir.entries(), std::vector<std::string>{"a.cube"});
+  EXPECT_EQ(readFile(dir.file("a.cube")), runOk({"lut", "--title", "Night", "-o", "-"}).out);
+  EXPECT_EQ(readFile(dir.file("a.cube")).rfind("TITLE \"Night\"\n", 0), 0u);
 }
 
-// Every setting the camera shows changes the default LUT, as the core says;
-// later settings of a parameter win.
-TEST(KalvoraLut, EverySettingChangesTheDefaultAsTheCoreSays) {
-  struct Case {
-    std::vector<std::string> args;
-    unsigned int id;
-    double value;
-  };
-  const std::vector<Case> cases = {
-      {{"--set", "cdl-slope-red=1.5"}, 3011, 1.5},
-      {{"--set", "cdl-offset-green=0.05"}, 3002, 0.05},
-      {{"--set", "cdl-power-blue=0.8"}, 3023, 0.8},
-      {{"--set", "cdl-saturation=1.4"}, 3040, 1.4},
-      {{"--ei", "1600"}, 1001, 1600.0},
-      {{"--ei", "400", "--set", "1001=1280"}, 1001, 1280.0},
-      {{"--set", "knee=0.3"}, 4002, 0.3},
-      {{"--set", "video-saturation=0.8"}, 5040, 0.8},
-      {{"--set", "5051=1.2"}, 5051, 1.2},
-  };
-  LutGeneratorImageCore plain;
-  const std::vector<double> unchanged = cameraView(plain, 9);
-  for (const Case& c : cases) {
-    std::vector<std::string> args = {"lut", "--size", "9"};
-    args.insert(args.end(), c.args.begin(), c.args.end());
-    LutGeneratorImageCore core;
-    ASSERT_EQ(core.setParam(c.id, c.value), kNoError);
-    const std::vector<double> expected = cameraView(core, 9);
-    expectCubeValues(runOk(args).out, expected, 9);
-    EXPECT_NE(expected, unchanged) << c.args[1];
-  }
-}
-
-TEST(KalvoraLut, TargetsByShortNameAndIdentifier) {
-  const char* identifier[] = {"com.apple.proapps.colorspace.p3.d65.gamma26",
-                              "com.apple.proapps.colorspace.dci.d65.gamma26"};
-  LutGeneratorImageCore core;
-  core.setTargetColorSpace(core.getColorSpaceInfo(P3D65Gamma26));
-  const std::vector<double> expected = cameraView(core, 5);
-  for (const char* name : {"p3-d65", identifier[0], identifier[1]})
-    expectCubeValues(runOk({"lut", "--size", "5", "--target", name}).out, expected, 5);
-
+TEST(KalvoraLut, TargetsByShortNameOrIdentifier) {
   for (int id = 0; id < 8; ++id) {
-    const std::string shortName = Tool::targetNames()[id].shortName;
-    LutGeneratorImageCore target;
-    target.setTargetColorSpace(target.getColorSpaceInfo(static_cast<ColorSpace>(id)));
-    const ToolRun run = runOk({"lut", "--size", "5", "--target", shortName});
-    expectCubeValues(run.out, cameraView(target, 5), 5);
-    EXPECT_NE(run.out.find(std::string("# target: ") + ColorSpaces::identifier(ColorSpace(id))),
-              std::string::npos);
+    const std::string identifier = ColorSpaces::identifier(static_cast<ColorSpace>(id));
+    LutGeneratorImageCore core;
+    core.setTargetColorSpace(core.getColorSpaceInfo(static_cast<ColorSpace>(id)));
+    const std::string name = id % 2 ? Tool::targetNames()[id].shortName : identifier;
+    const ToolRun run = runOk({"lut", "--size", "5", "--target", name});
+    expectCubeValues(run.out, cameraView(core, 5), 5);
+    EXPECT_PRED2(contains, run.out, "# target: " + identifier);
   }
 }
 
-TEST(KalvoraLut, NodesAreTheCoresNodesAndExports) {
-  for (unsigned int node : {10u, 12u, 13u, 14u, 15u}) {
+// Every node is the core's look or export with the same settings; later
+// settings of a parameter win, by name or by id.
+TEST(KalvoraLut, NodesAreTheCoresLookAndExportsWithTheSettings) {
+  for (unsigned int node : {kLutNodeLook, kLutExportLookRec1886, kLutExportCdlLookRec1886,
+                            kLutExportCdlLook, kLutExportLookWithoutTransform}) {
     LutGeneratorImageCore core;
     core.setTargetColorSpace(core.getColorSpaceInfo(Rec2020Gamma24));
-    ASSERT_EQ(core.setParam(3040, 1.3), kNoError);
+    ASSERT_EQ(core.setParam(kLutParamCdlSaturation, 1.3), kNoError);
+    ASSERT_EQ(core.setParam(kLutParamExposureIndex, 1280), kNoError);
+    ASSERT_EQ(core.setParam(kLutParamMasterGamma, 1.2), kNoError);
     std::vector<double> expected(3 * 9 * 9 * 9);
-    ASSERT_EQ(node == 10 ? core.get3dLut(node, 9, expected.data(), kLutInterleaved)
-                         : core.export3dLut(node, 9, expected.data(), kLutInterleaved),
+    ASSERT_EQ(node == kLutNodeLook ? core.get3dLut(node, 9, expected.data(), kLutInterleaved)
+                                   : core.export3dLut(node, 9, expected.data(), kLutInterleaved),
               kNoError);
-    const ToolRun run = runOk({"lut", "--node", std::to_string(node), "--size", "9", "--target",
-                               "rec2020", "--set", "cdl-saturation=1.3"});
-    expectCubeValues(run.out, expected, 9);
+    expectCubeValues(
+        runOk({"lut", "--node", std::to_string(node), "--size", "9", "--target", "rec2020", "--set",
+               "cdl-saturation=1.3", "--ei", "400", "--set", "1001=1280", "--set", "5051=1.2"})
+            .out,
+        expected, 9);
   }
 }
 
-TEST(KalvoraLut, CodesAreTheLibraryCodes) {
+TEST(KalvoraLut, HalfGridAndRaw16CarryTheLibraryCodes) {
   LutGeneratorImageCore core;
-  const Codes half = lookLut(core, 17, true);
-  expectCubeMatches(runOk({"lut", "--node", "10", "--size", "17", "--half-grid"}).out, half, 17);
-  EXPECT_NE(half, lookLut(core, 17));
+  std::vector<unsigned short> half(3 * 17 * 17 * 17), full(half.size());
+  ASSERT_EQ(core.get3dLut(kLutNodeLook, 17, half.data(), kLutInterleaved, 65535, true), kNoError);
+  ASSERT_EQ(core.get3dLut(kLutNodeLook, 17, full.data(), kLutInterleaved, 65535, false), kNoError);
+  EXPECT_NE(half, full);
+  expectCubeValues(runOk({"lut", "--node", "10", "--size", "17", "--half-grid"}).out,
+                   codeValues(half), 17);
 
   // raw16: the library layout, little-endian, at the chosen full scale.
   ScratchDir dir;
-  runOk({"lut", "--format", "raw16", "--max-value", "1023", "--size", "5", "-o",
-         dir.file("look.raw")});
+  runOk({"lut", "--format", "raw16", "--max-value", "1023", "--size", "5", "-o", dir.file("a")});
   const std::vector<double> values = cameraView(core, 5);
-  const std::string bytes = readFile(dir.file("look.raw"));
+  const std::string bytes = readFile(dir.file("a"));
   ASSERT_EQ(bytes.size(), 2 * values.size());
   for (size_t i = 0; i < values.size(); ++i)
     ASSERT_EQ(static_cast<unsigned char>(bytes[2 * i]) |
@@ -204,139 +102,93 @@ TEST(KalvoraLut, CodesAreTheLibraryCodes) {
         << i;
 }
 
+// PQ takes the peak and diffuse white given; HLG takes peak white 1000
+// only, for the look and every export, and a failed run leaves an existing
+// file alone.
 TEST(KalvoraLut, HdrPeakWhiteFollowsTheCoresRules) {
   LutGeneratorImageCore core;
   core.setTargetColorSpace(core.getColorSpaceInfo(Rec2100Pq));
-  ASSERT_EQ(core.setParam(5078, 4000.0), kNoError);
-  ASSERT_EQ(core.setParam(5077, 200.0), kNoError);
+  ASSERT_EQ(core.setParam(kLutParamPeakWhite, 4000.0), kNoError);
+  ASSERT_EQ(core.setParam(kLutParamDiffuseWhite, 200.0), kNoError);
   expectCubeValues(runOk({"lut", "--size", "9", "--target", "pq", "--set", "peak-white=4000",
                           "--set", "diffuse-white=200"})
                        .out,
                    cameraView(core, 9), 9);
 
-  // HLG takes peak white 1000 only, for node 10 and for every export.
   ScratchDir dir;
+  const Args hlg = {"lut", "--target", "hlg", "-o", dir.file("a"), "--set"};
+  runOk(hlg + Args{"peak-white=1000", "--size", "3"});
+  const std::string before = readFile(dir.file("a"));
   for (const char* node : {"10", "11", "15"}) {
-    const ToolRun run = runTool({"lut", "--target", "hlg", "--node", node, "--set",
-                                 "peak-white=2000", "-o", dir.file("hlg.cube")});
+    const ToolRun run = runTool(hlg + Args{"peak-white=2000", "--node", node});
     EXPECT_EQ(run.status, 1);
-    EXPECT_EQ(run.err, "kalvora: lut: Illegal value of peak white for HLG (library error 3)\n");
-    EXPECT_TRUE(dir.entries().empty());
+    EXPECT_PRED2(contains, run.err, "lut: Illegal value of peak white for HLG (library error 3)");
   }
-  runOk({"lut", "--target", "hlg", "--set", "peak-white=1000", "--size", "3"});
+  EXPECT_EQ(readFile(dir.file("a")), before);
+  EXPECT_EQ(dir.entries().size(), 1u);
 }
 
-TEST(KalvoraLut, BadUsageExitsWithTwoOneLineAndNoFile) {
+// Usage errors exit with 2 and one line; errors while writing with 1. No
+// file is left behind either way.
+TEST(KalvoraLut, BadUsageAndUnwritableOutputLeaveNoFile) {
   ScratchDir dir;
-  const std::string out = dir.file("look.cube");
-  struct Case {
-    std::vector<std::string> args;
-    std::string message;
+  const struct {
+    Args args;
+    const char* fragment;
+  } cases[] = {
+      {{"lut", "--node", "16"}, "lut: unknown node '16'"},
+      {{"lut", "--target", "rec709"}, "lut: unknown target 'rec709'"},
+      {{"lut", "--ei", "100"}, "exposure-index 100 is out of range"},
+      {{"lut", "--set", "normalization-gain=2"}, "is derived and read-only"},
+      {{"lut", "--set", "peak-white=3000"}, "(accepted: 1000, 2000 or 4000)"},
+      {{"render"}, "kalvora: unknown subcommand 'render'"},
   };
-  const std::vector<Case> cases = {
-      {{"lut", "--node", "16", "-o", out},
-       "kalvora: lut: unknown node '16' (accepted: 10, 11, 12, 13, 14, 15)\n"},
-      {{"lut", "--size", "1", "-o", out},
-       "kalvora: lut: --size 1 is out of range for a 3-D LUT (accepted: 3 to 65)\n"},
-      {{"lut", "--target", "rec709", "-o", out},
-       "kalvora: lut: unknown target 'rec709' (accepted: rec1886, rec2020, p3-dci, p3-d65, "
-       "p3-d60, pq, hlg, acesproxy, or a colour space identifier that 'kalvora info' lists)\n"},
-      {{"lut", "--set", "cdl-slope-red=2.5", "-o", out},
-       "kalvora: lut: cdl-slope-red 2.5 is out of range (accepted: 0.5 to 2)\n"},
-      {{"lut", "--ei", "100", "-o", out},
-       "kalvora: lut: exposure-index 100 is out of range (accepted: 160 to 3200)\n"},
-      {{"lut", "--set", "normalization-gain=2", "-o", out},
-       "kalvora: lut: parameter normalization-gain is derived and read-only\n"},
-      {{"lut", "--set", "grain=1", "-o", out},
-       "kalvora: lut: unknown parameter 'grain' (accepted: a name or id that 'kalvora info' "
-       "lists for the LUT generator)\n"},
-      {{"lut", "--set", "peak-white=3000", "-o", out},
-       "kalvora: lut: peak-white 3000 is not accepted (accepted: 1000, 2000 or 4000)\n"},
-      {{"lut", "--bogus", "-o", out},
-       "kalvora: lut: unknown option '--bogus' (see 'kalvora lut --help')\n"},
-      {{"render"},
-       "kalvora: unknown subcommand 'render' (accepted: lut, camera, info, look, cdl, --help, "
-       "--version)\n"},
-      {{},
-       "kalvora: missing subcommand (accepted: lut, camera, info, look, cdl; see 'kalvora "
-       "--help')\n"},
-  };
-  for (const Case& c : cases) {
-    const ToolRun run = runTool(c.args);
-    EXPECT_EQ(run.status, 2);
-    EXPECT_EQ(run.err, c.message);
-    EXPECT_EQ(run.out, "");
-    EXPECT_TRUE(dir.entries().empty());
+  for (const auto& c : cases) {
+    const ToolRun run = runTool(c.args + Args{"-o", dir.file("a.cube")});
+    EXPECT_EQ(run.status, 2) << c.fragment;
+    EXPECT_PRED2(contains, run.err, c.fragment);
+    EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
   }
-}
-
-TEST(KalvoraLut, AnUnwritableDestinationFailsWithOne) {
-  ScratchDir dir;
-  const ToolRun run = runTool({"lut", "--size", "3", "-o", dir.file("missing/look.cube")});
-  EXPECT_EQ(run.status, 1);
-  EXPECT_EQ(run.err, "kalvora: lut: cannot create a temporary file in " + dir.file("missing") +
-                         ": No such file or directory\n");
+  const ToolRun unwritable = runTool({"lut", "--size", "3", "-o", dir.file("missing/a.cube")});
+  EXPECT_EQ(unwritable.status, 1);
+  EXPECT_PRED2(contains, unwritable.err, dir.file("missing") + ": No such file or directory\n");
   EXPECT_TRUE(dir.entries().empty());
 }
 
-TEST(KalvoraLut, AFailedRunLeavesAnExistingFileAlone) {
-  ScratchDir dir;
-  const std::string path = dir.file("look.cube");
-  runOk({"lut", "--size", "3", "-o", path});
-  const std::string before = readFile(path);
-  EXPECT_EQ(runTool({"lut", "--size", "3", "--set", "knee=7", "-o", path}).status, 2);
-  EXPECT_EQ(
-      runTool({"lut", "--size", "3", "--target", "hlg", "--set", "peak-white=4000", "-o", path})
-          .status,
-      1);
-  EXPECT_EQ(readFile(path), before);
-  EXPECT_EQ(dir.entries(), std::vector<std::string>{"look.cube"});
-}
-
 TEST(KalvoraTool, HelpAndVersion) {
-  const ToolRun help = runOk({"--help"});
-  EXPECT_NE(help.out.find("Usage: kalvora <command> [options]"), std::string::npos);
+  EXPECT_PRED2(contains, runOk({"--help"}).out, "Usage: kalvora <command> [options]");
   for (const char* command : {"lut", "camera", "info", "cdl"}) {
     const ToolRun sub = runOk({command, "--help"});
-    EXPECT_NE(sub.out.find(std::string("Usage: kalvora ") + command), std::string::npos);
+    EXPECT_PRED2(contains, sub.out, std::string("Usage: kalvora ") + command);
     EXPECT_EQ(runOk({"help", command}).out, sub.out);
   }
-  const ToolRun version = runOk({"--version"});
-  EXPECT_EQ(version.out.compare(0, 8, "kalvora "), 0);
-  EXPECT_EQ(lineCount(version.out), 1u);
+  const std::string version = runOk({"--version"}).out;
+  EXPECT_EQ(version.compare(0, 8, "kalvora "), 0);
+  EXPECT_EQ(std::count(version.begin(), version.end(), '\n'), 1);
 }
 
 // Every parameter of both cores appears in the listing under its readable
 // name, and the name table agrees with the cores.
 TEST(KalvoraTool, InfoListsEveryParameterOfBothCoresByName) {
-  const ToolRun run = runOk({"info"});
+  const std::string out = runOk({"info"}).out;
   LutGeneratorImageCore lut;
   KestaImageCore camera(1, kPipelineSingleBranch);
-  struct Core {
-    ::Kalvora::Kalvora* core;
-    Tool::CoreKind kind;
-  };
-  for (const Core& c : {Core{&lut, Tool::kLutCore}, Core{&camera, Tool::kCameraCore}}) {
-    PipelineParameter* const* parameters = c.core->getParameters();
-    std::set<unsigned int> ids;
-    for (int i = 0; i < c.core->getNumParameters(); ++i) {
-      const PipelineParameter& parameter = *parameters[i];
-      ids.insert(parameter.id);
-      const Tool::ParamName* name = Tool::findParamById(c.kind, parameter.id);
+  for (Tool::CoreKind kind : {Tool::kLutCore, Tool::kCameraCore}) {
+    ::Kalvora::Kalvora& core =
+        kind == Tool::kLutCore ? static_cast<::Kalvora::Kalvora&>(lut) : camera;
+    for (int i = 0; i < core.getNumParameters(); ++i) {
+      const PipelineParameter& parameter = *core.getParameters()[i];
+      const Tool::ParamName* name = Tool::findParamById(kind, parameter.id);
       ASSERT_NE(name, nullptr) << parameter.id;
-      EXPECT_NE(run.out.find(" " + std::to_string(parameter.id) + " "), std::string::npos);
-      EXPECT_NE(run.out.find(std::string(" ") + name->name + " "), std::string::npos);
+      EXPECT_PRED2(contains, out, " " + std::to_string(parameter.id) + " ");
+      EXPECT_PRED2(contains, out, std::string(" ") + name->name + " ");
       for (int k = 0; k < name->choiceCount; ++k)
         EXPECT_TRUE(parameter.minimum <= name->choices[k] && name->choices[k] <= parameter.maximum)
             << name->name;
     }
-    const PipelineVocabulary& vocabulary = Tool::vocabulary(c.kind);
-    for (int k = 0; k < vocabulary.paramCount; ++k)
-      EXPECT_EQ(ids.count(vocabulary.params[k].id), 1u) << vocabulary.params[k].name;
+    EXPECT_EQ(Tool::vocabulary(kind).paramCount, core.getNumParameters());
   }
   for (int id = 0; id < 8; ++id)
-    EXPECT_NE(run.out.find(ColorSpaces::identifier(static_cast<ColorSpace>(id))),
-              std::string::npos);
-  EXPECT_NE(run.out.find("peak-white"), std::string::npos);
-  EXPECT_NE(run.out.find("1000, 2000 or 4000"), std::string::npos);
+    EXPECT_PRED2(contains, out, ColorSpaces::identifier(static_cast<ColorSpace>(id)));
+  EXPECT_PRED2(contains, out, "1000, 2000 or 4000");
 }

@@ -4,13 +4,13 @@
 // overrides it, so the same suite can run an installed copy.
 #pragma once
 
-#include <dirent.h>
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -18,25 +18,30 @@
 
 namespace KalvoraTest {
 
+using Args = std::vector<std::string>;
+
+inline Args operator+(Args a, const Args& b) {
+  a.insert(a.end(), b.begin(), b.end());
+  return a;
+}
+
 struct ToolRun {
   int status = -1;  // exit status, or 128 + signal
   std::string out;
   std::string err;
 };
 
-inline std::string toolPath() {
-  const char* path = std::getenv("KALVORA_TOOL");
-  return path && *path ? path : KALVORA_TOOL;
-}
-
 inline std::string readFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
   std::ostringstream content;
-  content << in.rdbuf();
+  content << std::ifstream(path, std::ios::binary).rdbuf();
   return content.str();
 }
 
-// A scratch directory removed with everything in it (no subdirectories).
+inline void writeFile(const std::string& path, const std::string& content) {
+  std::ofstream(path, std::ios::binary) << content;
+}
+
+// A scratch directory removed with everything in it.
 class ScratchDir {
 public:
   ScratchDir() {
@@ -44,24 +49,18 @@ public:
     path_ = mkdtemp(pattern) ? pattern : "";
   }
   ~ScratchDir() {
-    for (const std::string& name : entries()) std::remove((path_ + "/" + name).c_str());
-    rmdir(path_.c_str());
+    std::error_code ignored;
+    std::filesystem::remove_all(path_, ignored);
   }
   ScratchDir(const ScratchDir&) = delete;
   ScratchDir& operator=(const ScratchDir&) = delete;
 
-  const std::string& path() const { return path_; }
   std::string file(const std::string& name) const { return path_ + "/" + name; }
 
   std::vector<std::string> entries() const {
     std::vector<std::string> names;
-    if (DIR* dir = opendir(path_.c_str())) {
-      while (dirent* entry = readdir(dir)) {
-        const std::string name = entry->d_name;
-        if (name != "." && name != "..") names.push_back(name);
-      }
-      closedir(dir);
-    }
+    for (const auto& entry : std::filesystem::directory_iterator(path_))
+      names.push_back(entry.path().filename().string());
     return names;
   }
 
@@ -70,26 +69,24 @@ private:
 };
 
 // Runs kalvora with the arguments; standard input is empty.
-inline ToolRun runTool(const std::vector<std::string>& args) {
+inline ToolRun runTool(const Args& args) {
   ScratchDir capture;
   const std::string outPath = capture.file("stdout");
   const std::string errPath = capture.file("stderr");
-  const std::string program = toolPath();
-  std::vector<char*> argv;
-  argv.push_back(const_cast<char*>(program.c_str()));
+  const char* fromEnvironment = std::getenv("KALVORA_TOOL");
+  const std::string program = fromEnvironment && *fromEnvironment ? fromEnvironment : KALVORA_TOOL;
+  std::vector<char*> argv = {const_cast<char*>(program.c_str())};
   for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
   argv.push_back(nullptr);
 
   ToolRun run;
   const pid_t child = fork();
   if (child == 0) {
-    const int in = open("/dev/null", O_RDONLY);
-    const int out = open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    const int err = open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    if (in < 0 || out < 0 || err < 0) _exit(127);
-    dup2(in, 0);
-    dup2(out, 1);
-    dup2(err, 2);
+    const int flags = O_WRONLY | O_CREAT | O_TRUNC;
+    if (dup2(open("/dev/null", O_RDONLY), 0) < 0 ||
+        dup2(open(outPath.c_str(), flags, 0600), 1) < 0 ||
+        dup2(open(errPath.c_str(), flags, 0600), 2) < 0)
+      _exit(127);
     execv(program.c_str(), argv.data());
     _exit(127);
   }
@@ -98,6 +95,14 @@ inline ToolRun runTool(const std::vector<std::string>& args) {
     run.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
   run.out = readFile(outPath);
   run.err = readFile(errPath);
+  return run;
+}
+
+// Runs kalvora and expects success with nothing on standard error.
+inline ToolRun runOk(const Args& args) {
+  ToolRun run = runTool(args);
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.err, "");
   return run;
 }
 
