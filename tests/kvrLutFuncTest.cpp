@@ -1,3 +1,5 @@
+// The function framework: 1-D functions and their combinations, RGB triples,
+// and the sampling of 1-D, RGB and 3-D functions into tables (half grids too).
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -25,12 +27,6 @@ private:
 
 using Rgb = std::array<double, 3>;
 
-Rgb apply(const LutFuncRgb& f, double x) {
-  Rgb out;
-  f.transform(x, out[0], out[1], out[2]);
-  return out;
-}
-
 Rgb apply(const LutFunc3D& f, double r, double g, double b) {
   Rgb out;
   f.transform(r, g, b, out[0], out[1], out[2]);
@@ -50,8 +46,8 @@ public:
   mutable std::vector<Rgb> calls;
 };
 
-// Rough, channel-mixing codes (large rises and falls between coarse grid
-// points, so every truncation direction of a midpoint shows up); counts its
+// Rough, channel-mixing values (large rises and falls between coarse grid
+// points, so every rounding direction of a midpoint shows up); counts its
 // evaluations.
 class Rough : public LutFunc3D {
 public:
@@ -82,88 +78,58 @@ std::vector<double> accumulatedPositions(int size) {
   return positions;
 }
 
-TEST(Power, NonPositiveInputGivesZero) {
-  const PowerFunc gamma(2.2);
-  EXPECT_EQ(gamma.transform(0.0), 0.0);
-  EXPECT_EQ(gamma.transform(-0.5), 0.0);
-  EXPECT_EQ(gamma.transform(kNaN), 0.0);
-  EXPECT_EQ(gamma.inverse(-1.0), 0.0);
-  EXPECT_DOUBLE_EQ(gamma.inverse(gamma.transform(0.4)), 0.4);
-}
-
-TEST(Sampling1d, ShiftedValues) {
-  // Below 4096 entries the divisor is the size and the last entry is at 1.0.
-  std::vector<unsigned short> table(1024);
-  LutFunc::sUnity.getTableForShiftedValues(1024, table.data(), 65535);
-  EXPECT_EQ(table[0], 0);
-  EXPECT_EQ(table[1], toCode16(1.0 / 1024, 65535));
-  EXPECT_EQ(table[1022], toCode16(1022.0 / 1024, 65535));
-  EXPECT_EQ(table[1023], 65535);
-
-  // From 4096 on it is getTable except that the last input is exactly 1.0
-  // instead of the accumulated 0.9999999999999966.
-  const Linear half(0.5);
-  std::vector<unsigned short> shifted(4096), regular(4096);
-  half.getTableForShiftedValues(4096, shifted.data(), 65535);
-  half.getTable(4096, regular.data(), 65535);
-  EXPECT_EQ(shifted[1], toCode16(0.5 / 4095, 65535));
-  EXPECT_TRUE(std::equal(shifted.begin(), shifted.end() - 1, regular.begin()));
-  EXPECT_EQ(shifted[4095], 32768);
-  EXPECT_EQ(regular[4095], 32767);
-  unsigned short one = 7;
-  half.getTableForShiftedValues(1, &one, 1023);
-  EXPECT_EQ(one, 512);
-}
-
 }  // namespace
 
-TEST(Composition, CompositeGainAndInverseWrapper) {
-  Linear twice(2.0), plusOne(1.0, 1.0);
-  LutComposite composite(twice, plusOne);
-  EXPECT_EQ(composite.transform(1.0), 4.0);  // the right-hand function runs first
-  composite.setLhs(plusOne);
-  composite.setRhs(twice);
-  EXPECT_EQ(composite.transform(1.0), 3.0);
+TEST(LutFuncTest, ScalarFunctionsAndTheirCombinations) {
+  const Linear twice(2.0), plusOne(1.0, 1.0);
+  const PowerFunc gamma(2.2), square(2.0);
+  const LutFuncCdl cdl(2.0, 0.1, 1.0), cdlPower(2.0, 0.1, 2.0), flat(0.0, 0.2, 1.0);
+  const LutComposite composite(twice, plusOne);  // the right-hand function runs first
+  const LutFuncGain gain(square, 2.0);           // the gain scales the input
+  const InverseLutFunc root(square);
+  const struct {
+    const char* name;
+    double value, expected;
+  } cases[] = {{"power of 0", gamma.transform(0.0), 0.0},
+               {"power of a negative", gamma.transform(-0.5), 0.0},
+               {"power of NaN", gamma.transform(kNaN), 0.0},
+               {"inverse power of a negative", gamma.inverse(-1.0), 0.0},
+               {"power round trip", gamma.inverse(gamma.transform(0.4)), 0.4},
+               {"composite", composite.transform(1.0), 4.0},
+               {"gain", gain.transform(0.25), 0.25},
+               {"inverse wrapper", root.transform(0.25), 0.5},
+               {"cdl", cdl.transform(0.3), 0.7},
+               {"cdl clamps above", cdl.transform(0.6), 1.0},
+               {"cdl clamps below", cdl.transform(-0.2), 0.0},
+               {"cdl power", cdlPower.transform(0.3), 0.49},
+               {"cdl inverse", cdlPower.inverse(0.49), 0.3},
+               {"cdl clamps before the power", cdlPower.transform(-1.0), 0.0},
+               {"zero slope inverse above", flat.inverse(0.5), 1.0},
+               {"zero slope inverse below", flat.inverse(0.1), 0.0}};
+  for (const auto& c : cases) EXPECT_NEAR(c.value, c.expected, 1e-15) << c.name;
+  EXPECT_TRUE(std::isnan(flat.inverse(0.2)));  // 0/0 passes through
+  EXPECT_TRUE(std::isnan(LutFuncCdl(1.0, 0.0, 1.0).transform(kNaN)));
 
-  PowerFunc square(2.0), cube(3.0);
-  LutFuncGain gain(square, 2.0);
-  EXPECT_DOUBLE_EQ(gain.transform(0.25), 0.25);  // the gain scales the input: (0.25 * 2)^2
-  gain.setFunc(plusOne);
-  EXPECT_EQ(gain.transform(0.25), 1.5);
-
+  // The setters replace the parts.
+  LutComposite swapped(twice, plusOne);
+  swapped.setLhs(plusOne);
+  swapped.setRhs(twice);
+  EXPECT_EQ(swapped.transform(1.0), 3.0);
+  LutFuncGain regained(square, 2.0);
+  regained.setFunc(plusOne);
+  EXPECT_EQ(regained.transform(0.25), 1.5);
   InverseLutFunc inverse(square);
-  EXPECT_DOUBLE_EQ(inverse.transform(0.25), 0.5);
+  const PowerFunc cube(3.0);
   inverse.setFunc(cube);
   EXPECT_DOUBLE_EQ(inverse.transform(0.125), 0.5);
 }
 
-TEST(Cdl, SlopeOffsetClampThenPower) {
-  LutFuncCdl cdl(2.0, 0.1, 1.0);
-  EXPECT_DOUBLE_EQ(cdl.transform(0.3), 0.7);
-  EXPECT_EQ(cdl.transform(0.6), 1.0);
-  EXPECT_EQ(cdl.transform(-0.2), 0.0);
-  cdl.setPower(2.0);
-  EXPECT_DOUBLE_EQ(cdl.transform(0.3), 0.49);
-  EXPECT_DOUBLE_EQ(cdl.inverse(0.49), 0.3);
-  EXPECT_EQ(cdl.transform(-1.0), 0.0);  // clamped before the power
-  cdl.setSlope(1.0);
-  cdl.setOffset(0.0);
-  EXPECT_TRUE(std::isnan(cdl.transform(kNaN)));
-
-  // A zero slope: the inverse clamps the infinity, or passes 0/0.
-  const LutFuncCdl flat(0.0, 0.2, 1.0);
-  EXPECT_EQ(flat.inverse(0.5), 1.0);
-  EXPECT_EQ(flat.inverse(0.1), 0.0);
-  EXPECT_TRUE(std::isnan(flat.inverse(0.2)));
-}
-
-TEST(TripleAndAdapter, ChannelsAndNotifiedSetters) {
-  Linear a(1.0), b(2.0), c(3.0);
+TEST(LutFuncTest, TriplesAndTheAdapterKeepTheChannelsApart) {
+  const Linear a(1.0), b(2.0), c(3.0);
   const LutFuncTriple triple(a, b, c);
-  const Rgb out = apply(triple, 0.1);
-  EXPECT_EQ(out[0], 0.1);
-  EXPECT_EQ(out[1], 0.2);
-  EXPECT_DOUBLE_EQ(out[2], 0.3);
+  double r, g, bl;
+  triple.transform(0.1, r, g, bl);
+  EXPECT_EQ(Rgb({r, g, bl}), (Rgb{0.1, 0.2, 3.0 * 0.1}));
   EXPECT_EQ(&triple.getColorChannel(1), &b);
 
   CountingTriple counting;
@@ -171,24 +137,22 @@ TEST(TripleAndAdapter, ChannelsAndNotifiedSetters) {
   EXPECT_EQ(counting.seen, (std::vector<int>{0, 1, 2}));
   EXPECT_EQ(&counting.getColorChannel(0), &c);
 
-  // The adapter gives each channel only its own input.
   LutAdapter adapter(triple);
   EXPECT_EQ(apply(adapter, 0.5, 0.25, 0.125), (Rgb{0.5, 0.5, 0.375}));
   adapter.setColorChannel(0, c);
   EXPECT_EQ(apply(adapter, 0.5, 0.25, 0.125)[0], 1.5);
 }
 
-TEST(Sampling1d, PositionsAreAccumulatedSumsAndCodesClampScaleAndRound) {
+TEST(LutFuncTest, OneDimensionalSamplingAccumulatesPositionsAndRoundsCodes) {
   std::vector<double> table(1001);
   LutFunc::sUnity.getTable(1001, table.data());
   EXPECT_EQ(table, accumulatedPositions(1001));
   EXPECT_NE(table[1000], 1.0);  // the accumulated last position, not exactly 1.0
-  double single = -1.0;
-  LutFunc::sUnity.getTable(1, &single);
-  EXPECT_EQ(single, 0.0);
-  single = -1.0;
-  LutFunc::sUnity.getTable(0, &single);
-  EXPECT_EQ(single, -1.0);
+  double single[2] = {-1.0, -1.0};
+  LutFunc::sUnity.getTable(0, single);
+  EXPECT_EQ(single[0], -1.0);
+  LutFunc::sUnity.getTable(1, single);
+  EXPECT_EQ(single[0], 0.0);
 
   const struct {
     double value;
@@ -200,10 +164,27 @@ TEST(Sampling1d, PositionsAreAccumulatedSumsAndCodesClampScaleAndRound) {
     Linear(0.0, c.value).getTable(2, code, c.maxCode);
     EXPECT_EQ(code[0], c.code) << c.value << " " << c.maxCode;
   }
+
+  // Shifted values: below 4096 entries the divisor is the size; from 4096 on
+  // it is getTable except that the last input is exactly 1.0.
+  std::vector<unsigned short> small(1024);
+  LutFunc::sUnity.getTableForShiftedValues(1024, small.data(), 65535);
+  EXPECT_EQ(small[1], toCode16(1.0 / 1024, 65535));
+  EXPECT_EQ(small[1023], 65535);
+  const Linear half(0.5);
+  std::vector<unsigned short> shifted(4096), regular(4096);
+  half.getTableForShiftedValues(4096, shifted.data(), 65535);
+  half.getTable(4096, regular.data(), 65535);
+  EXPECT_TRUE(std::equal(shifted.begin(), shifted.end() - 1, regular.begin()));
+  EXPECT_EQ(shifted[4095], 32768);
+  EXPECT_EQ(regular[4095], 32767);
+  unsigned short one = 7;
+  half.getTableForShiftedValues(1, &one, 1023);
+  EXPECT_EQ(one, 512);
 }
 
-TEST(SamplingRgb, PlanarAndInterleavedLayouts) {
-  Linear a(1.0), b(0.5), c(0.25);
+TEST(LutFuncTest, RgbAndCubeSamplingLayouts) {
+  const Linear a(1.0), b(0.5), c(0.25);
   const LutFuncTriple triple(a, b, c);
   double planar[12], interleaved[12];
   triple.getTable(4, planar, kLutPlanar);
@@ -215,15 +196,11 @@ TEST(SamplingRgb, PlanarAndInterleavedLayouts) {
       EXPECT_EQ(planar[4 * ch + i], gains[ch] * x[i]);
       EXPECT_EQ(interleaved[3 * i + ch], gains[ch] * x[i]);
     }
-  // Any non-zero order is planar.
-  unsigned short codes[12];
+  unsigned short codes[12];  // any non-zero order is planar
   triple.getTable(4, codes, static_cast<LutOrder>(7), 1023);
-  EXPECT_EQ(codes[3], 1023);
-  EXPECT_EQ(codes[7], 512);
-  EXPECT_EQ(codes[11], 256);
-}
+  EXPECT_EQ(Rgb({double(codes[3]), double(codes[7]), double(codes[11])}), (Rgb{1023, 512, 256}));
 
-TEST(Sampling3d, RedSlowestBlueFastestInBothLayouts) {
+  // Cubes: red slowest, blue fastest.
   Recorder recorder;
   double table[8 * 3];
   recorder.getTable(2, table, kLutInterleaved);
@@ -231,28 +208,31 @@ TEST(Sampling3d, RedSlowestBlueFastestInBothLayouts) {
                                      {1, 0, 0}, {1, 0, 1}, {1, 1, 0}, {1, 1, 1}};
   EXPECT_EQ(recorder.calls, expected);
   EXPECT_EQ(table[3 * 1 + 2], 1.0);  // sample (0,0,1), blue
-  EXPECT_EQ(table[3 * 4 + 0], 1.0);  // sample (1,0,0), red
-
-  unsigned short planar[27 * 3];
-  LutFunc3D::sUnity.getTable(3, planar, kLutPlanar, 1000, false);
+  unsigned short cube[27 * 3];
+  LutFunc3D::sUnity.getTable(3, cube, kLutPlanar, 1000, false);
   const int k = (2 * 3 + 1) * 3 + 0;  // (r, g, b) = (1, 0.5, 0)
-  EXPECT_EQ(planar[k], 1000);
-  EXPECT_EQ(planar[k + 27], 500);
-  EXPECT_EQ(planar[k + 54], 0);
+  EXPECT_EQ(Rgb({double(cube[k]), double(cube[k + 27]), double(cube[k + 54])}),
+            (Rgb{1000, 500, 0}));
 }
 
-TEST(HalfGrid, OddSizesEvaluateTheCoarseGridAndFillEveryMidpointByTheRule) {
-  // Each filled point is checked against the rule on its own; an odd
-  // difference rounds toward the lower neighbour A.
-  for (int n : {3, 5, 9, 33, 65})
+// Odd sizes evaluate the coarse grid (which agrees with the full grid) and
+// fill every midpoint halfway between its neighbours, rounding an odd
+// difference toward the lower one; even sizes evaluate the full grid.
+TEST(LutFuncTest, HalfGridAgreesWithTheFullGrid) {
+  for (int n : {3, 4, 5, 9, 33, 65})
     for (LutOrder order : {kLutInterleaved, kLutPlanar}) {
-      const int m = order == kLutPlanar ? 4095 : 65535, coarse = (n - 1) / 2 + 1;
+      SCOPED_TRACE(testing::Message() << "size " << n << " order " << order);
+      const int m = order == kLutPlanar ? 4095 : 65535, evaluated = n % 2 ? (n + 1) / 2 : n;
       const long samples = long(n) * n * n;
       std::vector<unsigned short> half(3 * samples), full(3 * samples);
       Rough rough;
       rough.getTable(n, half.data(), order, m, true);
-      EXPECT_EQ(rough.calls, coarse * coarse * coarse) << n;
+      EXPECT_EQ(rough.calls, evaluated * evaluated * evaluated);
       rough.getTable(n, full.data(), order, m, false);
+      if (n % 2 == 0) {
+        EXPECT_EQ(half, full);
+        continue;
+      }
       auto at = [&](const std::vector<unsigned short>& t, int r, int g, int b, int c) {
         return int(t[tableIndex(order, (long(r) * n + g) * n + b, c, samples)]);
       };
@@ -264,22 +244,10 @@ TEST(HalfGrid, OddSizesEvaluateTheCoarseGridAndFillEveryMidpointByTheRule) {
               const int dr = r & 1, dg = g & 1, db = b & 1, v = at(half, r, g, b, c);
               const int lo = at(half, r - dr, g - dg, b - db, c);
               const int hi = at(half, r + dr, g + dg, b + db, c);
-              // Coarse points are evaluated; for these sizes their positions
-              // are exact binary fractions on both grids.
               const bool good =
                   (dr | dg | db) == 0 ? v == at(full, r, g, b, c) : v == lo + (hi - lo) / 2;
               if (!good && ++mismatches < 5)
-                ADD_FAILURE() << "n " << n << " order " << order << " point (" << r << ", " << g
-                              << ", " << b << ") channel " << c;
+                ADD_FAILURE() << "point (" << r << ", " << g << ", " << b << ") channel " << c;
             }
     }
-}
-
-TEST(HalfGrid, EvenSizeEvaluatesTheFullGrid) {
-  Rough rough;
-  std::vector<unsigned short> half(4 * 4 * 4 * 3), full(4 * 4 * 4 * 3);
-  rough.getTable(4, half.data(), kLutInterleaved, 65535, true);
-  EXPECT_EQ(rough.calls, 64);
-  rough.getTable(4, full.data(), kLutInterleaved, 65535, false);
-  EXPECT_EQ(half, full);
 }
