@@ -1,10 +1,19 @@
+// Display colour spaces (identifiers, EOTFs, encodings) and the registry of
+// the built-in ones with their published matrices.
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <functional>
+#include <set>
+#include <string>
+#include <vector>
 
 #include "kvrColorConversionFunc.h"
 #include "kvrColorSpaces.h"
+#include "kvrError.h"
+#include "kvrLutInverse.h"
 #include "kvrPfwl.h"
+#include "kvrTestSupport.h"
 
 using namespace Kalvora;
 
@@ -12,6 +21,23 @@ namespace {
 
 const ColorSpace kAll[] = {Rec1886,      Rec2020Gamma24, P3DciGamma26, P3D65Gamma26,
                            P3D60Gamma26, Rec2100Pq,      Rec2100Hlg,   AcesProxy};
+const Chromaticity kD65(0.3127, 0.329), kRed(0.64, 0.33), kGreen(0.3, 0.6), kBlue(0.15, 0.06);
+const double kGamma24 = 2.4000000953674316;  // single-precision gammas widened
+const double kGamma26 = 2.5999999046325684;
+
+DisplayColorSpace space(EotfType eotf, double gamma, const char* name = "x",
+                        const char* altName = nullptr) {
+  return DisplayColorSpace(kD65, kRed, kGreen, kBlue, eotf, gamma, name, altName);
+}
+
+// Every channel encodes with `expected`, pure or not as asked.
+template <class Expected>
+void expectEncoding(const DisplayColorSpace& cs, bool pure, Expected expected) {
+  for (int channel = 0; channel < 3; ++channel)
+    for (double y : {0.0, 0.01, 0.5, 1.0})
+      EXPECT_NEAR(cs.getGammaLut(channel, pure)->transform(y), expected(y), 1e-15)
+          << "channel " << channel << " at " << y;
+}
 
 void expectRowSums(const double* m, double r0, double r1, double r2, double tolerance) {
   EXPECT_NEAR(m[0] + m[1] + m[2], r0, tolerance);
@@ -21,128 +47,152 @@ void expectRowSums(const double* m, double r0, double r1, double r2, double tole
 
 }  // namespace
 
-TEST(Registry, IdentifiersByteForByte) {
+TEST(ColorSpacesTest, IdentifiersAreUniqueAndFoundByMainAndAlternativeName) {
   const ColorSpaces registry;
-  const struct {
-    const char* name;
-    const char* alt;
-    unsigned long length;
-  } entries[] = {
-      {"com.apple.proapps.colorspace.rec1886", nullptr, 36},
-      {"com.apple.proapps.colorspace.rec2020.d65.gamma24", nullptr, 48},
-      {"com.apple.proapps.colorspace.p3.dci.gamma26", "com.apple.proapps.colorspace.dci.p3.gamma26",
-       43},
-      {"com.apple.proapps.colorspace.p3.d65.gamma26",
-       "com.apple.proapps.colorspace.dci.d65.gamma26", 43},
-      {"com.apple.proapps.colorspace.p3.d60.gamma26",
-       "com.apple.proapps.colorspace.dci.d60.gamma26", 43},
-      {"com.apple.proapps.colorspace.rec2100.d65.pq", nullptr, 43},
-      {"com.apple.proapps.colorspace.rec2100.d65.hlg", nullptr, 44},
-      {"com.apple.proapps.colorspace.aces.acesproxy", nullptr, 43},
-  };
+  std::set<std::string> names;
   for (ColorSpace id : kAll) {
     const DisplayColorSpace* cs = registry.forId(id);
     ASSERT_NE(cs, nullptr);
-    EXPECT_STREQ(cs->getName(), entries[id].name);
-    EXPECT_STREQ(cs->getAltName(), entries[id].alt);
-    EXPECT_EQ(cs->getNameLen(), entries[id].length);
-    EXPECT_STREQ(ColorSpaces::identifier(id), entries[id].name);
+    const std::string name = cs->getName();
+    EXPECT_EQ(name.rfind("com.apple.proapps.colorspace.", 0), 0u) << name;
+    EXPECT_TRUE(names.insert(name).second) << name;
+    EXPECT_EQ(cs->getNameLen(), name.size());
+    EXPECT_STREQ(ColorSpaces::identifier(id), cs->getName());
+    EXPECT_EQ(registry.forName(cs->getName()), cs);
+    if (cs->getAltName() != nullptr) {
+      EXPECT_EQ(registry.forName(cs->getAltName()), cs);
+      EXPECT_TRUE(names.insert(cs->getAltName()).second) << cs->getAltName();
+    }
+    EXPECT_EQ(cs->isHDR(), id == Rec2100Pq || id == Rec2100Hlg) << id;
   }
-  for (int bad : {8, 1000, -1}) {
+  EXPECT_STREQ(ColorSpaces::identifier(Rec1886), "com.apple.proapps.colorspace.rec1886");
+  EXPECT_STREQ(registry.forId(P3DciGamma26)->getAltName(),
+               "com.apple.proapps.colorspace.dci.p3.gamma26");
+  for (int bad : {8, -1}) {
     EXPECT_EQ(registry.forId(static_cast<ColorSpace>(bad)), nullptr) << bad;
     EXPECT_EQ(ColorSpaces::identifier(static_cast<ColorSpace>(bad)), nullptr) << bad;
   }
+  for (const char* unknown : {"com.apple.proapps.colorspace.rec188", "rec1886", ""})
+    EXPECT_EQ(registry.forName(unknown), nullptr) << unknown;
+  EXPECT_EQ(registry.forName(nullptr), nullptr);
+  // Matching from an offset, by either identifier, with text after it.
+  const DisplayColorSpace* dci = registry.forId(P3DciGamma26);
+  EXPECT_TRUE(dci->isColorSpace("dci.p3.gamma26", 29));
+  EXPECT_FALSE(dci->isColorSpace("dci.p3.gamma2", 29));
+  const unsigned char trailing[] = "com.apple.proapps.colorspace.dci.p3.gamma26 trailing";
+  EXPECT_TRUE(dci->isColorSpace(trailing, 0));
+  // HDR is decided by identifier, not by the EOTF.
+  EXPECT_TRUE(
+      space(EotfType::Pq, 0.0, "x", "com.apple.proapps.colorspace.rec2100.d65.hlg").isHDR());
+  EXPECT_FALSE(space(EotfType::Pq, 0.0).isHDR());
 }
 
-TEST(Registry, Colorimetry) {
+TEST(ColorSpacesTest, PublishedMatricesAndEveryPairKeepsWhite) {
   const ColorSpaces registry;
-  for (ColorSpace id : kAll)
-    EXPECT_EQ(registry.forId(id)->isHDR(), id == Rec2100Pq || id == Rec2100Hlg) << id;
-  EXPECT_EQ(registry.forId(Rec1886)->getLinLut(false), &Pfwl::sGamma24);
-  EXPECT_EQ(registry.forId(P3D60Gamma26)->getLinLut(false), &Pfwl::sGamma26);
-
-  // Luminance rows of the Rec.709 and Rec.2020 primaries; the well-known
-  // Rec.709 to Rec.2020 matrix.
   double m[9];
   registry.forId(Rec1886)->getYPbPrMatrix(m, 4);
-  EXPECT_EQ(m[0], 0.2126);
-  EXPECT_EQ(m[1], 0.7152);
-  EXPECT_EQ(m[2], 0.0722);
+  EXPECT_EQ(std::vector<double>(m, m + 3), (std::vector<double>{0.2126, 0.7152, 0.0722}));
   registry.forId(Rec2020Gamma24)->getYPbPrMatrix(m, 4);
-  EXPECT_EQ(m[0], 0.2627);
-  EXPECT_EQ(m[1], 0.678);
-  EXPECT_EQ(m[2], 0.0593);
+  EXPECT_EQ(std::vector<double>(m, m + 3), (std::vector<double>{0.2627, 0.678, 0.0593}));
   registry.forId(Rec1886)->getConversionMatrix(*registry.forId(Rec2020Gamma24), m);
   EXPECT_NEAR(m[0], 0.6274, 1e-4);
   EXPECT_NEAR(m[1], 0.3293, 1e-4);
   EXPECT_NEAR(m[4], 0.9195, 1e-4);
   EXPECT_NEAR(m[8], 0.8956, 1e-4);
-}
-
-TEST(Registry, ForNameWithMainAndAlternativeIdentifiers) {
-  const ColorSpaces registry;
-  for (ColorSpace id : kAll) {
-    EXPECT_EQ(registry.forName(ColorSpaces::identifier(id)), registry.forId(id));
-    if (registry.forId(id)->getAltName() != nullptr) {
-      EXPECT_EQ(registry.forName(registry.forId(id)->getAltName()), registry.forId(id));
-    }
-  }
-  EXPECT_EQ(registry.forName("com.apple.proapps.colorspace.dci.d60.gamma26"),
-            registry.forId(P3D60Gamma26));
-  for (const char* unknown :
-       {"com.apple.proapps.colorspace.rec709", "com.apple.proapps.colorspace.rec188",
-        "com.apple.proapps.colorspace.dci.d60.gamma2", "rec1886", ""})
-    EXPECT_EQ(registry.forName(unknown), nullptr) << unknown;
-  EXPECT_EQ(registry.forName(nullptr), nullptr);
-
-  EXPECT_TRUE(registry.forId(Rec1886)->isColorSpace("rec1886", 29));
-  EXPECT_TRUE(registry.forId(P3DciGamma26)->isColorSpace("dci.p3.gamma26", 29));
-}
-
-TEST(RegistryConversion, EveryPairKeepsWhite) {
-  const ColorSpaces registry;
   for (ColorSpace a : kAll)
     for (ColorSpace b : kAll) {
-      double m[9];
       registry.forId(a)->getConversionMatrix(*registry.forId(b), m);
       SCOPED_TRACE(testing::Message() << a << " to " << b);
       expectRowSums(m, 1.0, 1.0, 1.0, 1e-12);
     }
-  // P3 D65 to P3 DCI: same primaries, whites apart, so only the adaptation
-  // moves the colours.
-  double m[9];
-  registry.forId(P3D65Gamma26)->getConversionMatrix(*registry.forId(P3DciGamma26), m);
-  EXPECT_GT(std::fabs(m[0] - 1.0), 1e-3);
-}
+  for (const double* gamut : {gKestaWgTmRec709Mat, gKestaWgTmP3Mat, gKestaWgRec709Mat,
+                              gKestaWgP3Mat, gKestaWgAcesMat, gKestaWgLogFilmMat})
+    expectRowSums(gamut, 1.0, 1.0, 1.0, 2e-6);
+  // Camera white goes to the D65 white.
+  expectRowSums(gKestaWgXyz, 0.3127 / 0.329, 1.0, (1 - 0.3127 - 0.329) / 0.329, 1e-4);
+  EXPECT_EQ(gKestaWgTmRec709Mat[0], 1.485007);
+  EXPECT_EQ(gKestaWgXyz[7], -0.067034);
 
-TEST(RegistryConversion, DisplayFunctionClampsAndUnityIsByIdentifier) {
-  const ColorSpaces registry, other;
+  // Rec.2020 red is outside Rec.709; grey survives both encodings.
   ColorConversionFunc f(registry.forId(Rec2020Gamma24), registry.forId(Rec1886));
   f.init(false);
-  // Rec.2020 red is outside Rec.709: red above 1, green and blue below 0.
   double r, g, b;
   f.transform(1.0, 0.0, 0.0, r, g, b);
   EXPECT_EQ(r, Pfwl::sGamma24.inverse(1.0));
   EXPECT_EQ(g, Pfwl::sGamma24.inverse(0.0));
-  EXPECT_EQ(b, Pfwl::sGamma24.inverse(0.0));
-  // Grey survives the round trip through both encodings.
   f.transform(0.5, 0.5, 0.5, r, g, b);
-  EXPECT_NEAR(r, 0.5, 1e-12);
   EXPECT_NEAR(b, 0.5, 1e-12);
-
+  const ColorSpaces other;
   EXPECT_FALSE(
       ColorConversionFunc(registry.forId(Rec2100Pq), registry.forId(Rec2100Hlg)).isUnity());
   EXPECT_TRUE(ColorConversionFunc(registry.forId(Rec2100Pq), other.forId(Rec2100Pq)).isUnity());
 }
 
-TEST(GamutMatrices, PublishedValuesAndRowsKeepWhite) {
-  for (const double* m : {gKestaWgTmRec709Mat, gKestaWgTmP3Mat, gKestaWgRec709Mat, gKestaWgP3Mat,
-                          gKestaWgAcesMat, gKestaWgLogFilmMat})
-    expectRowSums(m, 1.0, 1.0, 1.0, 2e-6);
-  // Camera white goes to the D65 white.
-  expectRowSums(gKestaWgXyz, 0.3127 / 0.329, 1.0, (1 - 0.3127 - 0.329) / 0.329, 1e-4);
-  EXPECT_NEAR(gKestaWgXyz[3] + gKestaWgXyz[4] + gKestaWgXyz[5], 1.0, 1e-6);
-  EXPECT_EQ(gKestaWgTmRec709Mat[0], 1.485007);
-  EXPECT_EQ(gKestaWgP3Mat[8], 1.12987395);
-  EXPECT_EQ(gKestaWgXyz[7], -0.067034);
+TEST(ColorSpacesTest, EotfChoosesTheDecodingAndEncodingCurves) {
+  // Single-precision gammas use the shared curves; 2.4 in double precision is
+  // the pure power law both ways.
+  for (double gamma : {kGamma24, kGamma26, 2.4}) {
+    SCOPED_TRACE(gamma);
+    const DisplayColorSpace cs = space(EotfType::Gamma, gamma);
+    const Pfwl* shared = gamma == kGamma24   ? &Pfwl::sGamma24
+                         : gamma == kGamma26 ? &Pfwl::sGamma26
+                                             : nullptr;
+    const auto power = [gamma](double y) { return y > 0 ? std::pow(y, 1 / gamma) : 0.0; };
+    EXPECT_NEAR(cs.getLinLut(true)->transform(0.5), std::pow(0.5, gamma), 1e-15);
+    EXPECT_EQ(cs.getLinLut(true)->transform(-0.5), 0.0);
+    expectEncoding(cs, true, power);
+    if (shared != nullptr) {
+      EXPECT_EQ(cs.getLinLut(false), shared);
+      expectEncoding(cs, false, [shared](double y) { return shared->inverse(y); });
+    } else {
+      EXPECT_EQ(cs.getLinLut(false), cs.getLinLut(true));
+      expectEncoding(cs, false, power);
+    }
+  }
+  const DisplayColorSpace linear = space(EotfType::Linear, 0.0);
+  EXPECT_EQ(linear.getLinLut(false), &LutFunc::sUnity);
+  expectEncoding(linear, true, [](double y) { return y; });
+  for (EotfType eotf : {EotfType::Pq, EotfType::Hlg}) {
+    const DisplayColorSpace hdr = space(eotf, 0.0);
+    EXPECT_EQ(hdr.getLinLut(true), &Pfwl::sGamma30);
+    expectEncoding(hdr, false, [](double y) { return Pfwl::sGamma30.inverse(y); });
+  }
+  // A caller's table decodes and its inverse encodes.
+  const unsigned short forward[3] = {0, 300, 1023}, inverse[3] = {0, 700, 1023};
+  const LutInverse table(forward, inverse, 3, 1023);
+  const DisplayColorSpace fromTable(kD65, kRed, kGreen, kBlue, &table, "t", nullptr);
+  EXPECT_EQ(fromTable.getEotf(), EotfType::Lut);
+  EXPECT_EQ(fromTable.getLinLut(true), &table);
+  EXPECT_DOUBLE_EQ(fromTable.getGammaLut(1, false)->transform(0.75), 861.5 / 1023);
+}
+
+TEST(ColorSpacesTest, BadConstructorArgumentsAreRejected) {
+  const struct {
+    std::function<void()> build;
+    ErrorCode code;
+    const char *fragment, *where;
+  } cases[] = {
+      {[] { space(EotfType::Lut, 0.0); }, kIllegalCall, "other constructor", "DisplayColorSpace"},
+      {[] { space(static_cast<EotfType>(6), 2.4); }, kIllegalValue, "EOTF", "DisplayColorSpace"},
+      {[] { space(static_cast<EotfType>(-1), 2.4); }, kIllegalValue, "EOTF", "DisplayColorSpace"},
+      {[] {
+         DisplayColorSpace(kD65, kRed, kGreen, kBlue, static_cast<const LutInverse*>(nullptr), "x",
+                           nullptr);
+       },
+       kIllegalValue, "gamma lut", "DisplayColorSpace"},
+      {[] {
+         DisplayColorSpace({0.3, -0.1}, kRed, kGreen, kBlue, EotfType::Linear, 0, "x", nullptr);
+       },
+       kIllegalValue, "white", "SrcColorSpaceInfo"}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.fragment);
+    try {
+      c.build();
+      ADD_FAILURE() << "accepted";
+    } catch (const KvrSignal& signal) {
+      EXPECT_EQ(signal.code(), c.code);
+      EXPECT_PRED2(KalvoraTest::contains, signal.what(), c.fragment);
+      EXPECT_PRED2(KalvoraTest::contains, signal.where(), c.where);
+    }
+  }
 }

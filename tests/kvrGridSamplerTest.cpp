@@ -1,6 +1,6 @@
 // The image cores sample chains that start with per-channel curves by
 // evaluating those curves once per grid coordinate. Their tables must equal,
-// bit for bit, the straightforward sampling of the same node function.
+// bit for bit, the straightforward sampling of the same function.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -11,6 +11,7 @@
 #include "kvrLutComposite.h"
 #include "kvrLutGeneratorImageCore.h"
 #include "kvrMatrixLut.h"
+#include "kvrPipelineVocabulary.h"
 
 using namespace Kalvora;
 
@@ -35,81 +36,82 @@ struct Grid {
 };
 
 // Odd and even sizes (an even half grid falls back to the full grid), the
-// smallest grids, and both memory orders.
+// smallest grids (the cores take 3 to 65 points), and both memory orders.
 const Grid kGrids[] = {{2, kLutInterleaved, false}, {3, kLutPlanar, true},
                        {4, kLutInterleaved, true},  {17, kLutPlanar, false},
                        {17, kLutInterleaved, true}, {33, kLutInterleaved, false}};
 
-template <class Sample>
-void expectSameTables(const std::vector<Sample>& expected, const std::vector<Sample>& actual,
-                      const Grid& grid) {
-  ASSERT_EQ(expected.size(), actual.size());
-  EXPECT_EQ(std::memcmp(expected.data(), actual.data(), expected.size() * sizeof(Sample)), 0)
-      << "size " << grid.size << " order " << grid.order << " half grid " << grid.halfGrid;
+// Samples `fast` and `straight` into codes and values and compares them.
+template <class Fast, class Straight>
+void expectSameTables(const Grid& grid, Fast fast, Straight straight) {
+  SCOPED_TRACE(testing::Message() << "size " << grid.size << " order " << grid.order
+                                  << " half grid " << grid.halfGrid);
+  const size_t count = 3 * size_t(grid.size) * grid.size * grid.size;
+  std::vector<unsigned short> codes(count), straightCodes(count);
+  std::vector<double> values(count), straightValues(count);
+  fast(codes.data(), values.data());
+  straight(straightCodes.data(), straightValues.data());
+  EXPECT_EQ(codes, straightCodes);
+  EXPECT_EQ(std::memcmp(values.data(), straightValues.data(), count * sizeof(double)), 0);
 }
 
 template <class Core>
 void expectExportsMatchNodeFunctions(Core& core, unsigned int id) {
   for (const Grid& grid : kGrids) {
-    if (grid.size < 3) continue;  // the cores take 3 to 65 points
-    const size_t count = 3 * size_t(grid.size) * grid.size * grid.size;
-    std::vector<unsigned short> codes(count), straightCodes(count);
-    ASSERT_EQ(core.export3dLut(id, grid.size, codes.data(), grid.order, 65535), kNoError);
-    core.node(id).getTable(grid.size, straightCodes.data(), grid.order, 65535, false);
-    expectSameTables(straightCodes, codes, grid);
-
-    std::vector<double> values(count), straightValues(count);
-    ASSERT_EQ(core.export3dLut(id, grid.size, values.data(), grid.order), kNoError);
-    core.node(id).getTable(grid.size, straightValues.data(), grid.order);
-    expectSameTables(straightValues, values, grid);
+    if (grid.size < 3) continue;
+    expectSameTables(
+        grid,
+        [&](unsigned short* codes, double* values) {
+          ASSERT_EQ(core.export3dLut(id, grid.size, codes, grid.order, 65535), kNoError);
+          ASSERT_EQ(core.export3dLut(id, grid.size, values, grid.order), kNoError);
+        },
+        [&](unsigned short* codes, double* values) {
+          core.node(id).getTable(grid.size, codes, grid.order, 65535, false);
+          core.node(id).getTable(grid.size, values, grid.order);
+        });
   }
 }
 
 }  // namespace
 
-TEST(GridSamplerTest, CameraRenderingMatchesItsNodeFunction) {
-  CameraProbe core;
-  ASSERT_TRUE(core.good());
-  expectExportsMatchNodeFunctions(core, 11);
+TEST(GridSamplerTest, CoreExportsMatchTheirNodeFunctions) {
+  CameraProbe camera;
+  ASSERT_TRUE(camera.good());
+  expectExportsMatchNodeFunctions(camera, kCameraExportRendering);
   // Log offsets, a tone shape and video controls change every stage.
-  ASSERT_EQ(core.setParam(3001, 0.05), kNoError);
-  ASSERT_EQ(core.setParam(3003, -0.08), kNoError);
-  ASSERT_EQ(core.setParam(4001, 0.3), kNoError);
-  ASSERT_EQ(core.setParam(4002, 0.8), kNoError);
-  ASSERT_EQ(core.setParam(5021, 1.3), kNoError);
-  ASSERT_EQ(core.setParam(5032, 0.1), kNoError);
-  ASSERT_EQ(core.setParam(5040, 1.4), kNoError);
-  expectExportsMatchNodeFunctions(core, 11);
-}
+  for (const auto& p :
+       {std::make_pair(kCameraParamLogOffsetRed, 0.05), std::make_pair(kCameraParamBlackGamma, 0.3),
+        std::make_pair(kCameraParamKnee, 0.8), std::make_pair(kCameraParamVideoPowerRed, 1.3),
+        std::make_pair(kCameraParamVideoPedestalGreen, 0.1),
+        std::make_pair(kCameraParamVideoSaturation, 1.4)})
+    ASSERT_EQ(camera.setParam(p.first, p.second), kNoError) << p.first;
+  expectExportsMatchNodeFunctions(camera, kCameraExportRendering);
 
-TEST(GridSamplerTest, LookExportsWithTheCdlMatchTheirNodeFunctions) {
-  GeneratorProbe core;
-  ASSERT_TRUE(core.good());
-  ASSERT_EQ(core.setParam(3011, 1.3), kNoError);
-  ASSERT_EQ(core.setParam(3002, -0.05), kNoError);
-  ASSERT_EQ(core.setParam(3023, 1.6), kNoError);
-  ASSERT_EQ(core.setParam(3040, 1.2), kNoError);
-  for (unsigned int id : {13u, 14u, 12u}) {
-    SCOPED_TRACE(id);
-    expectExportsMatchNodeFunctions(core, id);
-  }
-  core.setTargetColorSpace(core.getColorSpaceInfo(P3D65Gamma26));
-  expectExportsMatchNodeFunctions(core, 13);
-}
-
-TEST(GridSamplerTest, LookNodeMatchesItsNodeFunction) {
-  GeneratorProbe core;
-  ASSERT_TRUE(core.good());
-  ASSERT_EQ(core.setParam(5040, 1.3), kNoError);
+  GeneratorProbe generator;
+  ASSERT_TRUE(generator.good());
+  for (const auto& p :
+       {std::make_pair(kLutParamCdlSlopeRed, 1.3), std::make_pair(kLutParamCdlOffsetGreen, -0.05),
+        std::make_pair(kLutParamCdlPowerBlue, 1.6), std::make_pair(kLutParamCdlSaturation, 1.2),
+        std::make_pair(kLutParamVideoSaturation, 1.3)})
+    ASSERT_EQ(generator.setParam(p.first, p.second), kNoError) << p.first;
+  for (unsigned int id : {kLutExportCdlLookRec1886, kLutExportCdlLook, kLutExportLookRec1886})
+    expectExportsMatchNodeFunctions(generator, id);
+  // The look node itself, half grids included.
   for (const Grid& grid : kGrids) {
     if (grid.size < 3) continue;
-    const size_t count = 3 * size_t(grid.size) * grid.size * grid.size;
-    std::vector<unsigned short> codes(count), straight(count);
-    ASSERT_EQ(core.get3dLut(10, grid.size, codes.data(), grid.order, 65535, grid.halfGrid),
+    expectSameTables(
+        grid,
+        [&](unsigned short* codes, double*) {
+          ASSERT_EQ(
+              generator.get3dLut(kLutNodeLook, grid.size, codes, grid.order, 65535, grid.halfGrid),
               kNoError);
-    core.node(10).getTable(grid.size, straight.data(), grid.order, 65535, grid.halfGrid);
-    expectSameTables(straight, codes, grid);
+        },
+        [&](unsigned short* codes, double*) {
+          generator.node(kLutNodeLook).getTable(grid.size, codes, grid.order, 65535, grid.halfGrid);
+        });
   }
+  generator.setTargetColorSpace(generator.getColorSpaceInfo(P3D65Gamma26));
+  expectExportsMatchNodeFunctions(generator, kLutExportCdlLookRec1886);
 }
 
 TEST(GridSamplerTest, ChainsOfEveryShapeMatchPlainSampling) {
@@ -119,10 +121,8 @@ TEST(GridSamplerTest, ChainsOfEveryShapeMatchPlainSampling) {
   const double mixing[9] = {0.8, 0.15, 0.05, 0.1, 0.7, 0.2, 0.05, 0.25, 0.7};
   const MatrixLut matrix(mixing);
   LutComposite3DSmall twoCurvesFirst, matrixFirst, curvesOnly;
-  twoCurvesFirst.addTransformation(cdl);
-  twoCurvesFirst.addTransformation(curves);
-  twoCurvesFirst.addTransformation(matrix);
-  twoCurvesFirst.addTransformation(curves);
+  for (const LutFunc3D* stage : std::vector<const LutFunc3D*>{&cdl, &curves, &matrix, &curves})
+    twoCurvesFirst.addTransformation(*stage);
   matrixFirst.addTransformation(matrix);
   matrixFirst.addTransformation(curves);
   curvesOnly.addTransformation(curves);
@@ -132,15 +132,15 @@ TEST(GridSamplerTest, ChainsOfEveryShapeMatchPlainSampling) {
   const LutComposite3DSmall empty;
   for (const LutFunc3D* chain : std::vector<const LutFunc3D*>{
            &twoCurvesFirst, &matrixFirst, &curvesOnly, &growable, &empty, &curves})
-    for (const Grid& grid : kGrids) {
-      const size_t count = 3 * size_t(grid.size) * grid.size * grid.size;
-      std::vector<unsigned short> codes(count), straightCodes(count);
-      sample3dTable(*chain, grid.size, codes.data(), grid.order, 4095, grid.halfGrid);
-      chain->getTable(grid.size, straightCodes.data(), grid.order, 4095, grid.halfGrid);
-      expectSameTables(straightCodes, codes, grid);
-      std::vector<double> values(count), straightValues(count);
-      sample3dTable(*chain, grid.size, values.data(), grid.order);
-      chain->getTable(grid.size, straightValues.data(), grid.order);
-      expectSameTables(straightValues, values, grid);
-    }
+    for (const Grid& grid : kGrids)
+      expectSameTables(
+          grid,
+          [&](unsigned short* codes, double* values) {
+            sample3dTable(*chain, grid.size, codes, grid.order, 4095, grid.halfGrid);
+            sample3dTable(*chain, grid.size, values, grid.order);
+          },
+          [&](unsigned short* codes, double* values) {
+            chain->getTable(grid.size, codes, grid.order, 4095, grid.halfGrid);
+            chain->getTable(grid.size, values, grid.order);
+          });
 }
