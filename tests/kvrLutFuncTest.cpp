@@ -1,16 +1,22 @@
-// The function framework: 1-D functions and their combinations, RGB triples,
-// and the sampling of 1-D, RGB and 3-D functions into tables (half grids too).
+// The function framework: 1-D functions and tables, RGB triples, the matrix
+// stage, 3-D composites, and the sampling of all of them into tables (half
+// grids too).
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <array>
 #include <cmath>
 #include <limits>
 #include <vector>
 
-#include "kvrLutFunc.h"
+#include "kvrError.h"
+#include "kvrLut.h"
+#include "kvrLutComposite.h"
+#include "kvrMatrixLut.h"
+#include "kvrRgbTestSupport.h"
 
 using namespace Kalvora;
+using KalvoraTest::expectSame;
+using KalvoraTest::render;
 
 namespace {
 
@@ -25,25 +31,31 @@ private:
   double factor_, offset_;
 };
 
-using Rgb = std::array<double, 3>;
+// out = in * scale + add on every channel.
+class Affine : public LutFunc3D {
+public:
+  Affine(double scale, double add) : scale_(scale), add_(add) {}
+  void transform(double r, double g, double b, double& outR, double& outG,
+                 double& outB) const override {
+    outR = r * scale_ + add_;
+    outG = g * scale_ + add_;
+    outB = b * scale_ + add_;
+  }
 
-Rgb apply(const LutFunc3D& f, double r, double g, double b) {
-  Rgb out;
-  f.transform(r, g, b, out[0], out[1], out[2]);
-  return out;
-}
+private:
+  double scale_, add_;
+};
 
-// Records every input it sees.
-class Recorder : public LutFunc3D {
+// Writes its outputs in an order that corrupts later reads if a stage gets
+// its inputs by reference.
+class Rotate : public LutFunc3D {
 public:
   void transform(double r, double g, double b, double& outR, double& outG,
                  double& outB) const override {
-    calls.push_back({r, g, b});
-    outR = r;
-    outG = g;
-    outB = b;
+    outR = g;
+    outG = b;
+    outB = r;
   }
-  mutable std::vector<Rgb> calls;
 };
 
 // Rough, channel-mixing values (large rises and falls between coarse grid
@@ -61,158 +73,139 @@ public:
   mutable int calls = 0;
 };
 
-class CountingTriple : public LutFuncTriple {
-public:
-  void setColorChannel(int channel, const LutFunc& func) override {
-    seen.push_back(channel);
-    LutFuncTriple::setColorChannel(channel, func);
-  }
-  std::vector<int> seen;
-};
-
-// Positions reached by repeated addition of the step.
-std::vector<double> accumulatedPositions(int size) {
-  std::vector<double> positions;
-  double x = 0.0;
-  for (int i = 0; i < size; ++i, x += 1.0 / (size - 1)) positions.push_back(x);
-  return positions;
-}
-
 }  // namespace
 
-TEST(LutFuncTest, ScalarFunctionsAndTheirCombinations) {
+TEST(LutFuncTest, ScalarFunctionsTheirCombinationsAndTables) {
   const Linear twice(2.0), plusOne(1.0, 1.0);
   const PowerFunc gamma(2.2), square(2.0);
   const LutFuncCdl cdl(2.0, 0.1, 1.0), cdlPower(2.0, 0.1, 2.0), flat(0.0, 0.2, 1.0);
-  const LutComposite composite(twice, plusOne);  // the right-hand function runs first
-  const LutFuncGain gain(square, 2.0);           // the gain scales the input
-  const InverseLutFunc root(square);
+  const unsigned short ramp[3] = {0, 100, 200}, tall[2] = {0, 1000}, single[1] = {300};
+  const double inf = std::numeric_limits<double>::infinity();
   const struct {
     const char* name;
     double value, expected;
-  } cases[] = {{"power of 0", gamma.transform(0.0), 0.0},
-               {"power of a negative", gamma.transform(-0.5), 0.0},
+  } cases[] = {{"power of a negative", gamma.transform(-0.5), 0.0},
                {"power of NaN", gamma.transform(kNaN), 0.0},
                {"inverse power of a negative", gamma.inverse(-1.0), 0.0},
                {"power round trip", gamma.inverse(gamma.transform(0.4)), 0.4},
-               {"composite", composite.transform(1.0), 4.0},
-               {"gain", gain.transform(0.25), 0.25},
-               {"inverse wrapper", root.transform(0.25), 0.5},
+               {"composite, right-hand first", LutComposite(twice, plusOne).transform(1.0), 4.0},
+               {"gain scales the input", LutFuncGain(square, 2.0).transform(0.25), 0.25},
+               {"inverse wrapper", InverseLutFunc(square).transform(0.25), 0.5},
                {"cdl", cdl.transform(0.3), 0.7},
                {"cdl clamps above", cdl.transform(0.6), 1.0},
-               {"cdl clamps below", cdl.transform(-0.2), 0.0},
+               {"cdl clamps before the power", cdlPower.transform(-1.0), 0.0},
                {"cdl power", cdlPower.transform(0.3), 0.49},
                {"cdl inverse", cdlPower.inverse(0.49), 0.3},
-               {"cdl clamps before the power", cdlPower.transform(-1.0), 0.0},
                {"zero slope inverse above", flat.inverse(0.5), 1.0},
-               {"zero slope inverse below", flat.inverse(0.1), 0.0}};
+               {"zero slope inverse below", flat.inverse(0.1), 0.0},
+               {"table", Lut(ramp, 3, 200).transform(0.25), 0.25},
+               {"table below", Lut(ramp, 3, 200).transform(-inf), 0.0},
+               {"table just below 1", Lut(ramp, 3, 200).transform(std::nextafter(1.0, 0.0)), 1.0},
+               {"table NaN", Lut(ramp, 3, 200).transform(kNaN), 1.0},
+               {"codes above the maximum", Lut(tall, 2, 500).transform(1.0), 2.0},
+               {"one entry", Lut(single, 1, 600).transform(2.0), 0.5},
+               {"no table", Lut(nullptr, 2, 10).transform(7.0), 7.0},
+               {"no entries", Lut(ramp, 0, 600).transform(0.25), 0.25}};
   for (const auto& c : cases) EXPECT_NEAR(c.value, c.expected, 1e-15) << c.name;
   EXPECT_TRUE(std::isnan(flat.inverse(0.2)));  // 0/0 passes through
   EXPECT_TRUE(std::isnan(LutFuncCdl(1.0, 0.0, 1.0).transform(kNaN)));
-
-  // The setters replace the parts.
   LutComposite swapped(twice, plusOne);
   swapped.setLhs(plusOne);
   swapped.setRhs(twice);
   EXPECT_EQ(swapped.transform(1.0), 3.0);
-  LutFuncGain regained(square, 2.0);
-  regained.setFunc(plusOne);
-  EXPECT_EQ(regained.transform(0.25), 1.5);
-  InverseLutFunc inverse(square);
-  const PowerFunc cube(3.0);
-  inverse.setFunc(cube);
-  EXPECT_DOUBLE_EQ(inverse.transform(0.125), 0.5);
-}
 
-TEST(LutFuncTest, TriplesAndTheAdapterKeepTheChannelsApart) {
-  const Linear a(1.0), b(2.0), c(3.0);
-  const LutFuncTriple triple(a, b, c);
-  double r, g, bl;
-  triple.transform(0.1, r, g, bl);
-  EXPECT_EQ(Rgb({r, g, bl}), (Rgb{0.1, 0.2, 3.0 * 0.1}));
-  EXPECT_EQ(&triple.getColorChannel(1), &b);
-
-  CountingTriple counting;
-  counting.setColorLuts(c, b, a);
-  EXPECT_EQ(counting.seen, (std::vector<int>{0, 1, 2}));
-  EXPECT_EQ(&counting.getColorChannel(0), &c);
-
-  LutAdapter adapter(triple);
-  EXPECT_EQ(apply(adapter, 0.5, 0.25, 0.125), (Rgb{0.5, 0.5, 0.375}));
-  adapter.setColorChannel(0, c);
-  EXPECT_EQ(apply(adapter, 0.5, 0.25, 0.125)[0], 1.5);
-}
-
-TEST(LutFuncTest, OneDimensionalSamplingAccumulatesPositionsAndRoundsCodes) {
-  std::vector<double> table(1001);
+  // 1-D sampling: positions are accumulated sums; codes clamp, scale, round.
+  std::vector<double> table(1001), accumulated;
   LutFunc::sUnity.getTable(1001, table.data());
-  EXPECT_EQ(table, accumulatedPositions(1001));
-  EXPECT_NE(table[1000], 1.0);  // the accumulated last position, not exactly 1.0
-  double single[2] = {-1.0, -1.0};
-  LutFunc::sUnity.getTable(0, single);
-  EXPECT_EQ(single[0], -1.0);
-  LutFunc::sUnity.getTable(1, single);
-  EXPECT_EQ(single[0], 0.0);
-
+  for (double x = 0.0; accumulated.size() < 1001; x += 1.0 / 1000) accumulated.push_back(x);
+  EXPECT_EQ(table, accumulated);
   const struct {
     double value;
     int maxCode, code;
-  } cases[] = {
+  } codes[] = {
       {1.2, 1023, 1023}, {-0.1, 1023, 0}, {0.5, 1023, 512}, {0.5, 65535, 32768}, {kNaN, 65535, 0}};
-  for (const auto& c : cases) {
+  for (const auto& c : codes) {
     unsigned short code[2];
     Linear(0.0, c.value).getTable(2, code, c.maxCode);
     EXPECT_EQ(code[0], c.code) << c.value << " " << c.maxCode;
   }
-
-  // Shifted values: below 4096 entries the divisor is the size; from 4096 on
-  // it is getTable except that the last input is exactly 1.0.
-  std::vector<unsigned short> small(1024);
-  LutFunc::sUnity.getTableForShiftedValues(1024, small.data(), 65535);
-  EXPECT_EQ(small[1], toCode16(1.0 / 1024, 65535));
-  EXPECT_EQ(small[1023], 65535);
+  // Shifted values: from 4096 entries getTable except that the last input
+  // is exactly 1.0; below, the divisor is the size.
   const Linear half(0.5);
   std::vector<unsigned short> shifted(4096), regular(4096);
   half.getTableForShiftedValues(4096, shifted.data(), 65535);
   half.getTable(4096, regular.data(), 65535);
   EXPECT_TRUE(std::equal(shifted.begin(), shifted.end() - 1, regular.begin()));
-  EXPECT_EQ(shifted[4095], 32768);
-  EXPECT_EQ(regular[4095], 32767);
-  unsigned short one = 7;
-  half.getTableForShiftedValues(1, &one, 1023);
-  EXPECT_EQ(one, 512);
+  EXPECT_EQ(shifted[4095] - regular[4095], 1);
+  half.getTableForShiftedValues(1024, shifted.data(), 65535);
+  EXPECT_EQ(shifted[1], toCode16(0.5 / 1024, 65535));
 }
 
-TEST(LutFuncTest, RgbAndCubeSamplingLayouts) {
+TEST(LutFuncTest, RgbTriplesMatricesAndTheirTables) {
   const Linear a(1.0), b(0.5), c(0.25);
   const LutFuncTriple triple(a, b, c);
-  double planar[12], interleaved[12];
-  triple.getTable(4, planar, kLutPlanar);
-  triple.getTable(4, interleaved, kLutInterleaved);
-  const auto x = accumulatedPositions(4);
-  const double gains[3] = {1.0, 0.5, 0.25};
-  for (int i = 0; i < 4; ++i)
-    for (int ch = 0; ch < 3; ++ch) {
-      EXPECT_EQ(planar[4 * ch + i], gains[ch] * x[i]);
-      EXPECT_EQ(interleaved[3 * i + ch], gains[ch] * x[i]);
-    }
+  LutAdapter adapter(triple);  // each channel sees only its own input
+  expectSame(render(adapter, 0.5, 0.25, 0.125), {0.5, 0.125, 0.03125});
+  adapter.setColorChannel(0, c);
+  EXPECT_EQ(render(adapter, 0.5, 0.25, 0.125).r, 0.125);
+  double planar[9], interleaved[9];
+  triple.getTable(3, planar, kLutPlanar);
+  triple.getTable(3, interleaved, kLutInterleaved);
+  for (int i = 0; i < 3; ++i)
+    for (int ch = 0; ch < 3; ++ch) EXPECT_EQ(planar[3 * ch + i], interleaved[3 * i + ch]);
+  EXPECT_EQ(interleaved[3 * 2 + 1], 0.5);
   unsigned short codes[12];  // any non-zero order is planar
   triple.getTable(4, codes, static_cast<LutOrder>(7), 1023);
-  EXPECT_EQ(Rgb({double(codes[3]), double(codes[7]), double(codes[11])}), (Rgb{1023, 512, 256}));
+  EXPECT_EQ(std::vector<int>({codes[3], codes[7], codes[11]}), std::vector<int>({1023, 512, 256}));
+
+  // Matrices multiply rows by the input column, clamp to 0 ... 1 (NaN
+  // passes: 0 * NaN is NaN) and keep their own copy.
+  const double m[9] = {0.5, 0.25, 0.125, 0.0, 1.0, -0.5, 0.25, 0.25, 0.25};
+  expectSame(render(MatrixLut(m), 0.5, 0.25, 0.125), {0.328125, 0.1875, 0.21875});
+  double rotate[9] = {0, 1, 0, 0, 0, 1, 1, 0, 0};
+  MatrixLut lut(rotate);
+  rotate[1] = 0.0;
+  expectSame(render(lut, 0.1, 0.2, 0.3), {0.2, 0.3, 0.1});
+  const double clamps[9] = {-1, 0, 0, 1, 1, 1, 0, 0, 1};
+  lut.setMatrix(clamps);
+  expectSame(render(lut, 0.5, 0.5, 0.5), {0.0, 1.0, 0.5});
+  EXPECT_TRUE(std::isnan(render(MatrixLut(), kNaN, 0.5, 0.5).b));
 
   // Cubes: red slowest, blue fastest.
-  Recorder recorder;
-  double table[8 * 3];
-  recorder.getTable(2, table, kLutInterleaved);
-  const std::vector<Rgb> expected = {{0, 0, 0}, {0, 0, 1}, {0, 1, 0}, {0, 1, 1},
-                                     {1, 0, 0}, {1, 0, 1}, {1, 1, 0}, {1, 1, 1}};
-  EXPECT_EQ(recorder.calls, expected);
-  EXPECT_EQ(table[3 * 1 + 2], 1.0);  // sample (0,0,1), blue
   unsigned short cube[27 * 3];
   LutFunc3D::sUnity.getTable(3, cube, kLutPlanar, 1000, false);
   const int k = (2 * 3 + 1) * 3 + 0;  // (r, g, b) = (1, 0.5, 0)
-  EXPECT_EQ(Rgb({double(cube[k]), double(cube[k + 27]), double(cube[k + 54])}),
-            (Rgb{1000, 500, 0}));
+  EXPECT_EQ(std::vector<int>({cube[k], cube[k + 27], cube[k + 54]}),
+            std::vector<int>({1000, 500, 0}));
+}
+
+TEST(LutFuncTest, CompositesRunTheirStagesInOrderAndTheSmallOneTakesTen) {
+  const Affine addTenth(1.0, 0.1), twice(2.0, 0.0), one(1.0, 1.0);
+  const Rotate rotate;
+  LutComposite3D chain;
+  LutComposite3DSmall small;
+  expectSame(render(small, 0.1, -2.0, 3.5), {0.1, -2.0, 3.5});
+  const auto build = [&](auto& c) {
+    c.addTransformation(addTenth);
+    c.addTransformation(twice);
+    for (int i = 0; i < 4; ++i) c.addTransformation(rotate);  // four rotations are one
+    expectSame(render(c, 0, 1, 2), {2.2, 4.2, 0.2});          // (x + 0.1) * 2, rotated
+  };
+  build(chain);
+  build(small);
+  for (int i = 6; i < LutComposite3DSmall::kMaxStages; ++i) small.addTransformation(one);
+  EXPECT_THROW(small.addTransformation(one), KvrSignal);
+  small.reset();
+  for (int i = 0; i < 10; ++i) small.addTransformation(twice);
+  EXPECT_EQ(render(small, 0.5, 0.5, 0.5).r, 512.0);
+  // At a public boundary the overflow becomes its code.
+  const ErrorHandler previous = setErrorHandler(nullptr);
+  const ErrorCode code = kvrBoundary("test", [&] {
+    small.addTransformation(one);
+    return kNoError;
+  });
+  setErrorHandler(previous);
+  EXPECT_EQ(code, kLimitExceeded);
 }
 
 // Odd sizes evaluate the coarse grid (which agrees with the full grid) and
