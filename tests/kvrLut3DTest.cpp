@@ -1,9 +1,9 @@
-// Lut3D: code scaling, the choice of reader, and the batch paths (the SIMD
-// kernel where the processor has AVX2) against the portable and per-pixel
-// readers, bit for bit.
+// 3-D tables: cell lookup, tetrahedral and tricubic interpolation with the
+// derivative tables behind the latter, and Lut3D with its batch paths (the
+// SIMD kernel where the processor has AVX2) against the portable and
+// per-pixel readers, bit for bit.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstring>
@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "kvrLut3D.h"
+#include "kvrLutDerivative.h"
 #include "kvrTestTables.h"
 #include "kvrTetrahedralInterpolator.h"
 #include "kvrTricubicInterpolator.h"
@@ -20,6 +21,21 @@ using namespace Kalvora;
 using KalvoraTest::makeTable;
 
 namespace {
+
+struct Point {
+  double r, g, b;
+};
+
+// Inside, on the faces and corners, on ties, and outside the unit cube.
+const Point kPoints[] = {{0.1, 0.2, 0.3}, {0.9, 0.45, 0.05}, {1, 1, 1},         {0, 0, 0},
+                         {1.2, 0.5, 0.5}, {-0.1, 0.3, 1.1},  {0.5, -0.25, 1.5}, {0.5, 0.5, 0.5},
+                         {0.3, 0.3, 0.7}, {1, 0, 0.5}};
+
+std::array<double, 3> at(Interpolator3d& interp, double r, double g, double b) {
+  std::array<double, 3> out;
+  interp.interpolate(r, g, b, out.data());
+  return out;
+}
 
 constexpr double kInf = std::numeric_limits<double>::infinity();
 constexpr double kNan = std::numeric_limits<double>::quiet_NaN();
@@ -101,7 +117,151 @@ void expectBitIdentical(const std::vector<Real>& expected, const std::vector<Rea
       ADD_FAILURE() << what << ", value " << i << ": " << expected[i] << " against " << actual[i];
 }
 
+// d^order/dt^order of t^p at t in {0, 1}.
+double monomialDerivative(int p, int order, int t) {
+  if (order == 0) return (p == 0 || t == 1) ? 1.0 : 0.0;
+  if (p == 0) return 0.0;
+  return (p == 1 || t == 1) ? p : 0.0;
+}
+
 }  // namespace
+
+TEST(Interpolator3dTest, CellLookupClampsToTheEdgeCells) {
+  const TetrahedralInterpolator cells(nullptr, 5, kLutInterleaved);
+  const double inf = std::numeric_limits<double>::infinity();
+  // Fractions at 0 and 1 are exact; huge and non-finite inputs only need a
+  // valid cell.
+  const struct {
+    double t;
+    int cell;
+    double frac, tolerance;
+  } cases[] = {{0.0, 0, 0.0, 0.0},    {1.0, 3, 1.0, 0.0},     {0.6, 2, 0.4, 1e-12},
+               {1.2, 3, 1.8, 1e-12},  {-0.1, 0, -0.4, 1e-12}, {1e300, 3, 0.0, inf},
+               {-1e300, 0, 0.0, inf}, {inf, 3, 0.0, inf},     {std::nan(""), 0, 0.0, inf}};
+  for (const auto& c : cases) {
+    double frac;
+    EXPECT_EQ(cells.getOrigin(c.t, frac), c.cell) << c.t;
+    if (c.tolerance < inf) {
+      EXPECT_NEAR(frac, c.frac, c.tolerance) << c.t;
+    }
+  }
+  // Interpolation of such inputs stays inside the table.
+  auto table = KalvoraTest::makeIdentityTable(3, kLutInterleaved, 1000);
+  TetrahedralInterpolator tetrahedral(table.data(), 3, kLutInterleaved);
+  EXPECT_TRUE(std::isnan(at(tetrahedral, std::nan(""), 0.5, 0.5)[0]));
+  EXPECT_EQ(at(tetrahedral, 1e300, -1e300, 0.5)[2], 1000.0);
+}
+
+// Tetrahedral interpolation is exact on tables linear in the grid indices;
+// tricubic interpolation on cubic ones, whose falling edges and negative mixed
+// terms need signed derivative tables. Both extrapolate from the edge cells.
+TEST(Interpolator3dTest, LinearAndCubicTablesAreReproducedExactly) {
+  const int n = 5;
+  const auto linear = [](double r, double g, double b) {
+    return std::array<double, 3>{1000 * r, 60000 - 2000 * g, 30000 - 1000 * r - 500 * g + 250 * b};
+  };
+  const auto cubic = [](double r, double g, double b) {
+    return std::array<double, 3>{50000 - 400 * r * g, 50000 - 300 * g * b + 100 * r * b,
+                                 60000 - 100 * r * g * b};
+  };
+  for (LutOrder order : {kLutInterleaved, kLutPlanar, static_cast<LutOrder>(7)}) {
+    auto linearTable =
+        makeTable(n, order, [&](int r, int g, int b, int c) { return int(linear(r, g, b)[c]); });
+    auto cubicTable =
+        makeTable(n, order, [&](int r, int g, int b, int c) { return int(cubic(r, g, b)[c]); });
+    TetrahedralInterpolator tetrahedral(linearTable.data(), n, order);
+    TricubicInterpolator smoothLinear(linearTable.data(), n, order);
+    TricubicInterpolator smoothCubic(cubicTable.data(), n, order);
+    for (const Point& p : kPoints) {
+      SCOPED_TRACE(testing::Message() << order << ": " << p.r << " " << p.g << " " << p.b);
+      const double r = 4 * p.r, g = 4 * p.g, b = 4 * p.b;  // grid units
+      for (int c = 0; c < 3; ++c) {
+        EXPECT_NEAR(at(tetrahedral, p.r, p.g, p.b)[c], linear(r, g, b)[c], 1e-9);
+        EXPECT_NEAR(at(smoothLinear, p.r, p.g, p.b)[c], linear(r, g, b)[c], 1e-7);
+        EXPECT_NEAR(at(smoothCubic, p.r, p.g, p.b)[c], cubic(r, g, b)[c], 1e-7);
+      }
+    }
+  }
+}
+
+TEST(TetrahedralInterpolatorTest, EachOrderingOfTheFractionsTakesItsOwnTetrahedron) {
+  // Corner k of the red channel holds 100 << k, so each corner's share shows.
+  auto table = makeTable(2, kLutInterleaved, [](int r, int g, int b, int c) {
+    return (1 << ((4 * r + 2 * g + b + 3 * c) % 8)) * 100;
+  });
+  TetrahedralInterpolator interp(table.data(), 2, kLutInterleaved);
+  // The walk from corner 0 to corner 7 takes the largest fraction's axis
+  // first: fractions 0.6 > 0.3 > 0.1 weigh corners 0, a, b, 7 by 0.4, 0.3,
+  // 0.2 and 0.1.
+  const struct {
+    double fr, fg, fb;
+    int a, b;
+  } cases[] = {{0.6, 0.3, 0.1, 4, 6}, {0.6, 0.1, 0.3, 4, 5}, {0.3, 0.1, 0.6, 1, 5},
+               {0.1, 0.6, 0.3, 2, 3}, {0.1, 0.3, 0.6, 1, 3}, {0.3, 0.6, 0.1, 2, 6}};
+  for (const auto& p : cases) {
+    const double walk = 100 * (0.4 + 0.3 * (1 << p.a) + 0.2 * (1 << p.b) + 0.1 * 128);
+    EXPECT_NEAR(at(interp, p.fr, p.fg, p.fb)[0], walk, 1e-9) << p.fr << " " << p.fg << " " << p.fb;
+  }
+}
+
+// The 64 x 64 matrix inverts the corner values and derivatives of every
+// monomial x^i y^j z^k back into its single coefficient.
+TEST(TricubicMatrixTest, RecoversTheCoefficientsOfEveryMonomial) {
+  // Groups: f, d/dx, d/dy, d/dz, d2/dxdy, d2/dxdz, d2/dydz, d3/dxdydz.
+  const int orders[8][3] = {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}, {0, 0, 1},
+                            {1, 1, 0}, {1, 0, 1}, {0, 1, 1}, {1, 1, 1}};
+  const TricubicInterpolator interp(nullptr, 0, kLutInterleaved);
+  for (int n = 0; n < 64; ++n) {
+    const int i = n % 4, j = n / 4 % 4, k = n / 16;
+    ASSERT_EQ(TricubicInterpolator::ijk2n(i, j, k), n);
+    double values[64], stacked[64], grouped[64];
+    for (int g = 0; g < 8; ++g)
+      for (int c = 0; c < 8; ++c)
+        values[8 * g + c] = monomialDerivative(i, orders[g][0], c & 1) *
+                            monomialDerivative(j, orders[g][1], (c >> 1) & 1) *
+                            monomialDerivative(k, orders[g][2], c >> 2);
+    interp.getCoeffStacked(stacked, values);
+    const double* v = values;
+    interp.getCoeff(grouped, v, v + 8, v + 16, v + 24, v + 32, v + 40, v + 48, v + 56);
+    for (int m = 0; m < 64; ++m) {
+      EXPECT_EQ(stacked[m], m == n ? 1.0 : 0.0) << n << " " << m;
+      EXPECT_EQ(grouped[m], stacked[m]);
+    }
+  }
+  double a[64] = {};
+  a[TricubicInterpolator::ijk2n(1, 2, 3)] = 2.0;
+  a[0] = 1.0;
+  EXPECT_DOUBLE_EQ(TricubicInterpolator::eval(a, 0.5, 2.0, 3.0), 1.0 + 2.0 * 0.5 * 4.0 * 27.0);
+}
+
+TEST(LutDerivativeTest, RampsHaveTheSameSlopeAtEdgesAndInterior) {
+  const int n = 5;
+  const long samples = n * n * n;
+  for (LutOrder order : {kLutInterleaved, kLutPlanar}) {
+    // Channel c rises by 10 per step along axis c.
+    auto table = makeTable(n, order, [](int r, int g, int b, int c) {
+      const int along[3] = {r, g, b};
+      return 10 * along[c];
+    });
+    LutDerivative derivative;
+    derivative.setLut(table.data(), n, order);
+    std::vector<int64_t> d[3];
+    for (auto& axis : d) axis.assign(table.size(), -999);
+    derivative.getGradient(d[0].data(), d[1].data(), d[2].data());
+    for (int axis = 0; axis < 3; ++axis)
+      for (long k = 0; k < samples; ++k)
+        for (int c = 0; c < 3; ++c)
+          ASSERT_EQ(d[axis][tableIndex(order, k, c, samples)], c == axis ? 40 : 0)
+              << "axis " << axis << " sample " << k << " channel " << c;
+  }
+  // A falling ramp is negative, not wrapped into 16 bits.
+  auto falling = makeTable(n, kLutPlanar, [](int r, int, int, int) { return 60000 - 10 * r; });
+  std::vector<int64_t> dx(falling.size());
+  LutDerivative derivative;
+  derivative.setLut(falling.data(), n, kLutPlanar);
+  derivative.getdFdx(dx.data());
+  EXPECT_EQ(dx, std::vector<int64_t>(dx.size(), -40));
+}
 
 TEST(Lut3DTest, ScalesCodesByTheMaximumAndTheFlagSelectsTheReader) {
   for (bool tricubic : {false, true}) {
@@ -114,9 +274,7 @@ TEST(Lut3DTest, ScalesCodesByTheMaximumAndTheFlagSelectsTheReader) {
     auto first = KalvoraTest::makeIdentityTable(3, kLutInterleaved, 500);
     auto second = makeTable(3, kLutPlanar, [](int, int, int, int c) { return 100 * (c + 1); });
     Lut3D lut(3, first.data(), kLutInterleaved, 1000, tricubic);
-    const auto before = at(lut, 0.5, 0.25, 1.0);
-    EXPECT_NEAR(before[0], 0.5, 1e-12);
-    EXPECT_NEAR(before[1], 0.25, 1e-12);
+    EXPECT_NEAR(at(lut, 0.5, 0.25, 1.0)[1], 0.25, 1e-12);
     lut.setTable(3, second.data(), kLutPlanar, 400);
     const auto after = at(lut, 0.5, 0.25, 1.0);
     EXPECT_NEAR(after[0], 0.25, 1e-12);
@@ -132,18 +290,6 @@ TEST(Lut3DTest, ScalesCodesByTheMaximumAndTheFlagSelectsTheReader) {
               1e-12);
   EXPECT_NEAR(at(Lut3D(3, table.data(), kLutInterleaved, 1000, true), 0.25, 0.5, 0.5)[0], 0.375,
               1e-12);
-}
-
-TEST(Lut3DTest, SamplesBackIntoTheSameTable) {
-  const int n = 5;
-  auto table = makeTable(n, kLutInterleaved, [](int r, int g, int b, int c) {
-    return (r * 7919 + g * 104729 + b * 31 + c * 1543) % 4096;
-  });
-  const Lut3D lut(n, table.data(), kLutInterleaved, 4095, false);
-  std::vector<unsigned short> resampled(table.size());
-  lut.getTable(n, resampled.data(), kLutInterleaved, 4095, false);
-  for (unsigned short& code : table) code = std::min<unsigned short>(code, 4095);
-  EXPECT_EQ(resampled, table);
 }
 
 // The batch entry point (the SIMD kernel on processors with AVX2) against the
@@ -184,44 +330,31 @@ TEST(Lut3DTest, BatchEqualsThePortableAndPerPixelReadersBitForBit) {
   }
 }
 
-TEST(Lut3DTest, BatchWorksInPlaceAndForTricubicAndIdentityTables) {
-  const auto table = makeNoiseTable(9, kLutInterleaved, 3);
-  const Lut3D lut(9, table.data(), kLutInterleaved, 65535, false);
-  const auto in = makeTriples(9);
-  auto data = in;
-  lut.transformBatch(data.data(), data.data(), data.size() / 3);
-  expectBitIdentical(perPixel(lut, in), data, "in place");
-  double untouched[3] = {-7, -7, -7};
-  lut.transformBatch(in.data(), untouched, 0);
-  EXPECT_EQ(untouched[0], -7);
-
-  // The tricubic batch is a plain loop; a few points show it is wired up.
-  const Lut3D smooth(9, table.data(), kLutInterleaved, 65535, true);
-  const Lut3D identity;
-  const auto few = makeTriples(9, 200);
-  for (const Lut3D* f : {&smooth, &identity}) {
-    std::vector<double> out(few.size());
-    f->transformBatch(few.data(), out.data(), few.size() / 3);
-    expectBitIdentical(perPixel(*f, few), out, f == &smooth ? "tricubic" : "identity");
-  }
-}
-
-// Lut3D's per-pixel path keeps no cell cache (so threads may share it); it
-// must still give what the caching interpolators give, cell changes and all.
-TEST(Lut3DTest, StatelessPerPixelPathEqualsTheCachingInterpolators) {
+// Lut3D keeps no cell cache (so threads may share it), yet gives what the
+// caching interpolators give, cell changes and all, per pixel and in a batch
+// working in place.
+TEST(Lut3DTest, StatelessPathsEqualTheCachingInterpolators) {
   const auto table = makeNoiseTable(9, kLutPlanar, 17);
-  for (bool tricubic : {false, true}) {
-    SCOPED_TRACE(tricubic ? "tricubic" : "tetrahedral");
-    const Lut3D lut(9, table.data(), kLutPlanar, 65535, tricubic);
-    TetrahedralInterpolator tetrahedral(table.data(), 9, kLutPlanar);
-    TricubicInterpolator smooth(table.data(), 9, kLutPlanar);
-    Interpolator3d& caching = tricubic ? static_cast<Interpolator3d&>(smooth) : tetrahedral;
-    const auto in = makeTriples(9, tricubic ? 300 : 3000);
-    std::vector<double> expected(in.size());
+  TetrahedralInterpolator tetrahedral(table.data(), 9, kLutPlanar);
+  TricubicInterpolator tricubic(table.data(), 9, kLutPlanar);
+  for (Interpolator3d* caching : std::vector<Interpolator3d*>{&tetrahedral, &tricubic}) {
+    const Lut3D lut(9, table.data(), kLutPlanar, 65535,
+                    caching == static_cast<Interpolator3d*>(&tricubic));
+    const auto in = makeTriples(9, 300);
+    std::vector<double> expected(in.size()), batch(in);
     for (size_t i = 0; i < in.size(); i += 3) {
-      caching.interpolate(in[i], in[i + 1], in[i + 2], &expected[i]);
+      caching->interpolate(in[i], in[i + 1], in[i + 2], &expected[i]);
       for (int c = 0; c < 3; ++c) expected[i + c] /= 65535;
     }
-    expectBitIdentical(expected, perPixel(lut, in), "caching against stateless");
+    expectBitIdentical(expected, perPixel(lut, in), "caching against per pixel");
+    lut.transformBatch(batch.data(), batch.data(), batch.size() / 3);
+    expectBitIdentical(expected, batch, "caching against batch in place");
+    lut.transformBatch(in.data(), batch.data(), 0);  // writes nothing
+    expectBitIdentical(expected, batch, "empty batch");
   }
+  const Lut3D identity;
+  const auto in = makeTriples(9, 10);
+  std::vector<double> out(in.size());
+  identity.transformBatch(in.data(), out.data(), in.size() / 3);
+  expectBitIdentical(perPixel(identity, in), out, "identity");
 }
