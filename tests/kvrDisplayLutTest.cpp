@@ -1,15 +1,20 @@
-// Display LUTs between colour spaces: identity by identifier, the viewing
-// controls, and the false-colour painter with its bands.
+// Display LUTs: conversion between colour spaces with identity by
+// identifier, the viewing controls and the false-colour painter, and the
+// calibrated monitor with version 2 and version 3 calibration records.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
+#include <vector>
 
-#include "kvrColorConversionLut.h"
+#include "kvrCalibratedDisplayLut.h"
+#include "kvrColorSpaces.h"
 #include "kvrElvexView.h"
-#include "kvrError.h"
+#include "kvrMath.h"
 #include "kvrPfwl.h"
 #include "kvrTestSupport.h"
+#include "kvrVorn2DefaultDisplayCalibration.h"
 
 using namespace Kalvora;
 
@@ -62,23 +67,95 @@ void expectEncoding(DisplayLut& lut, const LutFunc* f) {
   for (int k = 0; k < 3; ++k) EXPECT_EQ(&triple->getColorChannel(k), f) << k;
 }
 
+template <class Work>
+void expectFailure(ErrorCode code, const char* fragment, Work&& work) {
+  try {
+    work();
+    ADD_FAILURE() << "accepted, expected \"" << fragment << "\"";
+  } catch (const KvrSignal& signal) {
+    EXPECT_EQ(signal.code(), code);
+    EXPECT_PRED2(KalvoraTest::contains, signal.what(), fragment);
+  }
+}
+
+DisplayCalibrationV2 v2Record(uint32_t gammaCode) {
+  DisplayCalibrationV2 record = gKestaMirelCalibrationDefaultData;
+  record.gammaCode = gammaCode;
+  const double gains[3] = {0.5, 1.0, 0.25}, perChannelGammas[3] = {2.0, 2.5, 4.0};
+  std::copy_n(gains, 3, record.gain);
+  std::copy_n(perChannelGammas, 3, record.gamma);
+  return record;
+}
+
+// Level l: matrix of one of the default displays; three-knot curves with a
+// level- and channel-dependent middle knot.
+DisplayCalibrationV3 v3Record() {
+  const double* matrices[4] = {kesta_default_mirel_xyz, pendro_default_sony_xyz,
+                               pendro_default_tft_xyz, kesta_legacy_mirel_xyz};
+  DisplayCalibrationV3 record;
+  record.count = 3;
+  record.xScale = 1023;
+  record.yScale = 255;
+  for (int l = 0; l < 4; ++l) {
+    std::copy(matrices[l], matrices[l] + 9, record.levels[l].rgb2xyz);
+    for (auto& curve : record.levels[l].curve) {
+      curve.x[1] = 512;
+      curve.x[2] = 1023;
+      curve.y[1] = static_cast<uint8_t>(100 + 20 * l + 5 * (&curve - record.levels[l].curve));
+      curve.y[2] = 255;
+    }
+  }
+  return record;
+}
+
+double v3Curve(const DisplayCalibrationV3& record, int level, int k, double x) {
+  const auto& c = record.levels[level].curve[k];
+  return LinearInterpolator(c.x, c.y, record.xScale, record.yScale, record.count).transform(x);
+}
+
+class CalibratedDisplay : public ::testing::Test {
+protected:
+  double channel(int k, double x) {
+    double rgb[3];
+    lut.getGammaLut()->transform(x, rgb[0], rgb[1], rgb[2]);
+    return rgb[k];
+  }
+
+  // XYZ of the (saturated) source, into display RGB, normalised by the
+  // largest row sum.
+  void expectMatrix(const double (&rgb2xyz)[9], double saturation = 1.0) {
+    double xyz[9], saturated[9], xyz2rgb[9], product[9], expected[9], m[9];
+    source.getXyzMatrix(xyz);
+    for (int i = 0; i < 9; ++i)
+      saturated[i] = saturation * xyz[i] + (1 - saturation) * xyz[3 + i % 3];
+    bool ok = false;
+    invMat(rgb2xyz, xyz2rgb, ok);
+    mulRgbMat(xyz2rgb, saturated, product);
+    normMat(product, expected);
+    lut.getColorMatrix(m);
+    for (int i = 0; i < 9; ++i) EXPECT_NEAR(m[i], expected[i], 1e-14) << i;
+  }
+
+  const ColorSpaces registry;
+  const DisplayColorSpace& source = *registry.forId(Rec1886);
+  CalibratedDisplayLut lut{&source};
+};
+
 }  // namespace
 
 TEST(DisplayLutTest, BandSeparationPushesLowerBandsDownAndStretchesTheOuterOnes) {
   ColorRange three[3] = {{0.2, 0.45, 0, 0, 0}, {0.5, 0.5, 1, 1, 1}, {0.6, 0.9, 0, 0, 0}};
   DisplayLut::setMinValuesByLimits(three, 3, 0.1);
-  EXPECT_EQ(three[0].min, 0.0);
-  EXPECT_DOUBLE_EQ(three[0].max, 0.4);  // pushed below the next band
-  EXPECT_DOUBLE_EQ(three[1].min, 0.4);
-  EXPECT_EQ(three[1].max, 0.5);
-  EXPECT_EQ(three[1].red, 1.0);  // colours untouched
-  EXPECT_EQ(three[2].min, 0.6);  // already apart
-  EXPECT_EQ(three[2].max, 1.001);
-  ColorRange untouched[1] = {{0.3, 0.2, 0, 0, 0}};
-  DisplayLut::setMinValuesByLimits(untouched, 0, 0.1);
-  DisplayLut::setMinValuesByLimits(untouched, -1, 0.1);
+  // The middle band is widened downwards and pushes the first one below it;
+  // the last band is already apart; the outer bounds are stretched.
+  const double bounds[6] = {0.0, 0.4, 0.4, 0.5, 0.6, 1.001};
+  for (int i = 0; i < 3; ++i) {
+    EXPECT_NEAR(three[i].min, bounds[2 * i], 1e-15) << i;
+    EXPECT_NEAR(three[i].max, bounds[2 * i + 1], 1e-15) << i;
+  }
+  DisplayLut::setMinValuesByLimits(three, 0, 0.1);  // no rows or no table: nothing
   DisplayLut::setMinValuesByLimits(nullptr, 3, 0.1);
-  EXPECT_EQ(untouched[0].min, 0.3);
+  EXPECT_EQ(three[1].red, 1.0);
 }
 
 TEST(DisplayLutTest, ColourSpacesWithTheSameIdentifierAreTheIdentity) {
@@ -110,15 +187,8 @@ TEST(DisplayLutTest, ColourSpacesWithTheSameIdentifierAreTheIdentity) {
   rec709.getConversionMatrix(p3, expected);
   lut.getColorMatrix(m);
   EXPECT_EQ(std::vector<double>(m, m + 9), std::vector<double>(expected, expected + 9));
-  for (double bad : {0.0, -0.5, std::numeric_limits<double>::quiet_NaN()}) {
-    try {
-      lut.setViewingSaturation(bad);
-      ADD_FAILURE() << bad << " accepted";
-    } catch (const KvrSignal& signal) {
-      EXPECT_EQ(signal.code(), kIllegalValue);
-      EXPECT_PRED2(KalvoraTest::contains, signal.what(), "saturation");
-    }
-  }
+  for (double bad : {0.0, -0.5, std::numeric_limits<double>::quiet_NaN()})
+    expectFailure(kIllegalValue, "saturation", [&] { lut.setViewingSaturation(bad); });
 }
 
 TEST(DisplayLutTest, ViewingGammaRaisesTheClampedInputUnlessOneOrZero) {
@@ -131,7 +201,7 @@ TEST(DisplayLutTest, ViewingGammaRaisesTheClampedInputUnlessOneOrZero) {
   lut.setFalseColor(true);  // the painter sees the viewing gamma too
   expectGrey(*lut.getGammaLut(), 0.5, 0.5 * std::sqrt(0.5));
   lut.setFalseColor(false);
-  for (double off : {1.0, 0.0}) {
+  for (double off : {1.0, 0.0}) {  // off again
     lut.setViewingGamma(2.0);
     lut.setViewingGamma(off);
     expectEncoding(lut, &kHalf);
@@ -148,7 +218,6 @@ TEST(DisplayLutTest, FalseColourPaintsTheBandsAndGreyElsewhere) {
   EXPECT_EQ(paint(logPainter, 1.0), colour(DisplayLut::sRed));
   EXPECT_EQ(paint(logPainter, 0.1287), colour(DisplayLut::sGreen));
   expectGrey(logPainter, 0.12870000302791595, 0.12870000302791595);
-  expectGrey(logPainter, -0.01, -0.01);
 
   // Display-linear bands are encoded for the display.
   InverseLutFunc encode(Pfwl::getVideoGamma());
@@ -197,4 +266,105 @@ TEST(DisplayLutTest, ElvexBandsReachVideoThroughTheGreyScaleCurve) {
   clamped.setVideoGrayScaleCurve(nullptr);  // back to the identity
   clamped.setVideoFalseColorLimits();
   EXPECT_EQ(rows[2].min, doubled / 2);
+}
+
+// The gains scale the input of the display curve the gamma code selects.
+TEST_F(CalibratedDisplay, V2GammaCodesSelectTheDisplayCurveAfterTheGains) {
+  EXPECT_EQ(channel(1, 0.3), 0.3);  // uncalibrated
+  expectMatrix(gUnityMatrix);
+  const Pfwl& srgb = Pfwl::getSrgbGamma();
+  const DisplayCalibrationV2 records[] = {v2Record(14), v2Record(26), v2Record(101), v2Record(22)};
+  const struct {
+    const DisplayCalibration* record;
+    int channel;
+    double x, expected;
+  } cases[] = {{&gKestaMirelCalibrationDefaultData, 2, 0.3, Pfwl::getVideoGamma().inverse(0.3)},
+               {&gPendroSonyCalibrationDefaultData, 0, 0.5, srgb.inverse(0.8048999905586243 * 0.5)},
+               {&records[0], 2, 0.6, std::pow(0.15, 1.0 / 1.399999976158142)},
+               {&records[1], 0, 0.6, Pfwl::getDCIGamma().inverse(0.3)},
+               {&records[2], 1, 0.5, std::pow(0.5, 1.0 / 2.5)},
+               {&records[2], 2, 0.5, std::pow(0.125, 0.25)},
+               {&records[2], 1, -0.5, 0.0},
+               {&records[3], 2, 0.8, srgb.inverse(0.2)}};  // one curve again after per channel
+  for (const auto& c : cases) {
+    lut.setCalibrationData(c.record);
+    EXPECT_EQ(lut.getCalibrationData(), c.record);
+    EXPECT_NEAR(channel(c.channel, c.x), c.expected, 1e-14) << "case " << &c - cases;
+  }
+  expectMatrix(records[3].rgb2xyz);
+}
+
+TEST_F(CalibratedDisplay, RejectedRecordsAndSingularMatrices) {
+  // A rejected gamma code keeps the new matrix and the last good encoding.
+  lut.setCalibrationData(&gKestaMirelCalibrationDefaultData);
+  DisplayCalibrationV2 perChannelV1 = v2Record(101), code23 = v2Record(23);
+  perChannelV1.version = 1;
+  perChannelV1.rgb2xyz[0] = 0.6;
+  expectFailure(kReadOnly, "gamma", [&] { lut.setCalibrationData(&perChannelV1); });
+  expectMatrix(perChannelV1.rgb2xyz);
+  EXPECT_EQ(channel(0, 0.6), Pfwl::getVideoGamma().inverse(0.6));
+  expectFailure(kReadOnly, "gamma", [&] { lut.setCalibrationData(&code23); });
+  // An unknown data type, or no record, drops the record.
+  DisplayCalibrationV2 type3 = gKestaMirelCalibrationDefaultData;
+  type3.dataType = 3;
+  expectFailure(kIllegalValue, "calibration data type", [&] { lut.setCalibrationData(&type3); });
+  EXPECT_EQ(lut.getCalibrationData(), nullptr);
+  lut.setCalibrationData(&gKestaMirelCalibrationDefaultData);
+  expectFailure(kIllegalValue, "calibration data type", [&] { lut.setCalibrationData(nullptr); });
+  EXPECT_EQ(lut.getCalibrationData(), nullptr);
+
+  // A matrix that cannot be inverted leaves the unit matrix.
+  DisplayCalibrationV3 record = v3Record();
+  std::fill_n(record.levels[3].rgb2xyz, 9, 0.0);
+  const double rankTwo[9] = {1, 2, 3, 2, 4, 6, 0, 0, 1};
+  lut.setCalibrationData(&gKestaMirelCalibrationDefaultData);
+  expectFailure(kIllegalValue, "invertible", [&] { lut.setXyz2RgbMatrix(rankTwo); });
+  expectMatrix(gUnityMatrix);
+  lut.setCalibrationData(&record);
+  expectFailure(kIllegalValue, "invertible", [&] { lut.setLuminaceLevel(3); });
+  expectMatrix(gUnityMatrix);
+  lut.setXyz2RgbMatrix(pendro_default_tft_xyz);
+  expectMatrix(pendro_default_tft_xyz);
+}
+
+TEST_F(CalibratedDisplay, V3UsesTheCurvesAndMatrixOfTheCurrentLevel) {
+  expectFailure(kMissingCalibration, "No calibration", [&] { lut.setLuminaceLevel(2); });
+  lut.setCalibrationData(&gKestaMirelCalibrationDefaultData);
+  expectFailure(kMissingCalibration, "No calibration", [&] { lut.setLuminaceLevel(0); });
+  DisplayCalibrationV3 record = v3Record();
+  lut.setCalibrationData(&gPendroSonyCalibrationDefaultData);  // gains are reset to 1
+  lut.setCalibrationData(&record);
+  for (int level : {0, 2, 1}) {
+    if (level != 0) lut.setLuminaceLevel(level);
+    for (double x : {0.0, 0.1, 0.8, 1.0})
+      for (int k = 0; k < 3; ++k) EXPECT_EQ(channel(k, x), v3Curve(record, level, k, x));
+    expectMatrix(record.levels[level].rgb2xyz);
+  }
+  for (int bad : {4, -1})
+    expectFailure(kIllegalValue, "luminance", [&] { lut.setLuminaceLevel(bad); });
+  // Bad knot counts are rejected, also in the borrowed record when a level
+  // is selected; the level in force stays.
+  for (int bad : {0, 22}) {
+    DisplayCalibrationV3 other = v3Record();
+    other.count = bad;
+    expectFailure(kIllegalValue, "curve points", [&] { lut.setCalibrationData(&other); });
+    EXPECT_EQ(lut.getCalibrationData(), &record);
+  }
+  EXPECT_EQ(channel(2, 0.25), v3Curve(record, 1, 2, 0.25));
+  record.count = 22;
+  expectFailure(kIllegalValue, "curve points", [&] { lut.setLuminaceLevel(2); });
+}
+
+TEST_F(CalibratedDisplay, DestinationColourSpaceOverridesTheCalibration) {
+  const DisplayColorSpace& p3Display = *registry.forId(P3D65Gamma26);
+  lut.setCalibrationData(&gKestaMirelCalibrationDefaultData);
+  lut.setViewingSaturation(0.5);
+  lut.setDestinationColorSpace(&p3Display);
+  EXPECT_FALSE(lut.isIdentity());
+  EXPECT_EQ(channel(0, 0.4), p3Display.getGammaLut(0, false)->transform(0.4));
+  lut.setDestinationColorSpace(&source);
+  EXPECT_TRUE(lut.isIdentity());
+  lut.useCalibrationData();
+  EXPECT_FALSE(lut.isIdentity());
+  expectMatrix(kesta_default_mirel_xyz, 0.5);
 }
