@@ -57,10 +57,6 @@ std::vector<double> paint(const LutFuncRgb& lut, double x) {
 
 std::vector<double> colour(const double (&rgb)[3]) { return {rgb[0], rgb[1], rgb[2]}; }
 
-void expectGrey(const LutFuncRgb& lut, double x, double v) {
-  for (double channel : paint(lut, x)) EXPECT_NEAR(channel, v, 1e-15) << "at " << x;
-}
-
 void expectEncoding(DisplayLut& lut, const LutFunc* f) {
   const auto* triple = dynamic_cast<const LutFuncTriple*>(lut.getGammaLut());
   ASSERT_NE(triple, nullptr);
@@ -139,106 +135,72 @@ protected:
 
 }  // namespace
 
-TEST(DisplayLutTest, ColourSpacesWithTheSameIdentifierAreTheIdentity) {
+TEST(DisplayLutTest, SameIdentifierIsTheIdentityAndViewingControlsApplyElsewhere) {
   const Pfwl& video = Pfwl::getVideoGamma();
-  InverseLutFunc encode(Pfwl::getDCIGamma());
-  TestSpace rec709("rec709", video, LutFunc::sUnity),
-      sameName("rec709", LutFunc::sUnity, encode, true);
-  TestSpace p3("p3", LutFunc::sUnity, encode, true);
+  TestSpace rec709("rec709", video, LutFunc::sUnity), sameName("rec709", video, kHalf, true);
+  TestSpace p3("p3", LutFunc::sUnity, kHalf, true);
   ColorConversionLut lut(&rec709, &sameName);
-  EXPECT_TRUE(lut.isIdentity());
   EXPECT_TRUE(lut.isUnity());
   EXPECT_EQ(lut.getGammaLut(), &LutFuncRgb::sUnity);
-  // False colour on: the source's linearisation and luma matrix.
-  EXPECT_FALSE(lut.setFalseColor(true));
+  EXPECT_FALSE(lut.setFalseColor(true));  // the painter needs the linearisation
   EXPECT_FALSE(lut.isUnity());
   EXPECT_EQ(lut.getLinLut(), &video);
   EXPECT_TRUE(lut.setFalseColor(false));
 
-  // Another display: source linearisation, the conversion matrix (without
-  // viewing saturation) and the destination's encoding.
+  // Another display: the conversion matrix without the viewing saturation,
+  // the display's encoding after the viewing gamma on the clamped input.
   lut.setDestinationColorSpace(&p3);
   lut.setViewingSaturation(0.5);
-  EXPECT_FALSE(lut.isIdentity());
-  expectEncoding(lut, &encode);
   double expected[9], m[9];
   rec709.getConversionMatrix(p3, expected);
   lut.getColorMatrix(m);
   EXPECT_EQ(m[4], expected[4]);
+  expectEncoding(lut, &kHalf);
+  lut.setViewingGamma(2.0);
+  for (double x : {-1.0, 0.25, 4.0})
+    EXPECT_EQ(paint(*lut.getGammaLut(), x)[1], 0.5 * std::sqrt(std::min(1.0, std::max(0.0, x))));
+  lut.setViewingGamma(0.0);  // off again
+  expectEncoding(lut, &kHalf);
   for (double bad : {0.0, -0.5, std::numeric_limits<double>::quiet_NaN()})
     expectFailure(kIllegalValue, "saturation", [&] { lut.setViewingSaturation(bad); });
 }
 
-TEST(DisplayLutTest, ViewingGammaRaisesTheClampedInputUnlessOneOrZero) {
-  TestSpace src("src", LutFunc::sUnity, LutFunc::sUnity), dst("dst", LutFunc::sUnity, kHalf);
-  ColorConversionLut lut(&src, &dst);
-  lut.setViewingGamma(2.0);
-  for (double x : {0.0, 0.25, 1.0}) expectGrey(*lut.getGammaLut(), x, 0.5 * std::sqrt(x));
-  expectGrey(*lut.getGammaLut(), 4.0, 0.5);
-  expectGrey(*lut.getGammaLut(), -1.0, 0.0);
-  for (double off : {1.0, 0.0}) {  // off again
-    lut.setViewingGamma(2.0);
-    lut.setViewingGamma(off);
-    expectEncoding(lut, &kHalf);
-  }
-}
-
 TEST(DisplayLutTest, FalseColourPaintsTheBandsAndGreyElsewhere) {
-  // A log source paints the Elvex bands directly, just above a band's bound.
-  ElvexView view;
+  ElvexView view;  // a log source paints the Elvex bands directly
   ColorConversionLut logLut(&view, &view);
   logLut.setFalseColor(true);
-  const LutFuncRgb& logPainter = *logLut.getGammaLut();
-  EXPECT_EQ(paint(logPainter, 0.22), colour(DisplayLut::sPink));
-  EXPECT_EQ(paint(logPainter, 1.0), colour(DisplayLut::sRed));
-  EXPECT_EQ(paint(logPainter, 0.1287), colour(DisplayLut::sGreen));
-  expectGrey(logPainter, 0.12870000302791595, 0.12870000302791595);
+  EXPECT_EQ(paint(*logLut.getGammaLut(), 0.22), colour(DisplayLut::sPink));
+  EXPECT_EQ(paint(*logLut.getGammaLut(), 0.1287), colour(DisplayLut::sGreen));
+  EXPECT_EQ(paint(*logLut.getGammaLut(), 0.12870000302791595)[0], 0.12870000302791595);
 
-  // Display-linear bands are encoded for the display.
-  InverseLutFunc encode(Pfwl::getVideoGamma());
-  TestSpace rec1886("rec1886", Pfwl::getVideoGamma(), encode);
+  // Display-linear bands are encoded for the display; unknown modes are
+  // rejected and the mode stays.
+  const Pfwl& video = Pfwl::getVideoGamma();
+  InverseLutFunc encode(video);
+  TestSpace rec1886("rec1886", video, encode);
   InspectedLut lut(&rec1886, &rec1886);
   lut.setVideoFalseColorMode(DisplayLinear);
   lut.setFalseColor(true);
-  const LutFuncRgb& painter = *lut.getGammaLut();
-  EXPECT_EQ(paint(painter, 0.11), colour(DisplayLut::sGreen));
-  EXPECT_EQ(paint(painter, 1.0), colour(DisplayLut::sRed));
-  expectGrey(painter, 0.5, encode.transform(0.5));
-  EXPECT_EQ(lut.videoRanges()[5].max, 1.001);
-
-  // An unknown mode is rejected and the mode stays.
   for (int bad : {3, -1})
     EXPECT_THROW(lut.setVideoFalseColorMode(static_cast<FalseColorMode>(bad)), KvrSignal) << bad;
-  EXPECT_EQ(paint(painter, 0.11), colour(DisplayLut::sGreen));
-}
+  EXPECT_EQ(paint(*lut.getGammaLut(), 0.11), colour(DisplayLut::sGreen));
+  EXPECT_EQ(paint(*lut.getGammaLut(), 1.0), colour(DisplayLut::sRed));
+  EXPECT_NEAR(paint(*lut.getGammaLut(), 0.5)[2], encode.transform(0.5), 1e-15);
 
-TEST(DisplayLutTest, ElvexBandsReachVideoThroughTheGreyScaleCurve) {
-  const Pfwl& video = Pfwl::getVideoGamma();
-  InverseLutFunc encode(video);
-  TestSpace src("video source", video, encode), dst("video display", video, encode);
-  InspectedLut lut(&src, &dst);
+  // Elvex bands reach video through the grey-scale curve: a luminance whose
+  // signal is half the log grey band is green.
+  lut.setVideoFalseColorMode(ElvexDefault);
   lut.setVideoGrayScaleCurve(&kHalf);
-  lut.setFalseColor(true);
-  const LutFuncRgb& painter = *lut.getGammaLut();
-  // A linear luminance whose video signal is half the log grey band is green.
-  EXPECT_EQ(paint(painter, video.transform(0.5 * 0.115)), colour(DisplayLut::sGreen));
-  EXPECT_EQ(paint(painter, video.transform(0.5 * 0.22)), colour(DisplayLut::sPink));
+  EXPECT_EQ(paint(*lut.getGammaLut(), video.transform(0.5 * 0.39)), colour(DisplayLut::sGreen));
 
   // Bounds doubled past 1 are clamped; the top bands keep the minimum width.
-  TestSpace plain("plain", LutFunc::sUnity, LutFunc::sUnity);
-  InspectedLut clamped(&plain, &plain);
-  clamped.setVideoGrayScaleCurve(&kTwice);
-  clamped.setVideoFalseColorLimits();
-  const ColorRange* rows = clamped.videoRanges();
+  lut.setVideoGrayScaleCurve(&kTwice);
+  lut.setVideoFalseColorLimits();
+  const ColorRange* rows = lut.videoRanges();
   const double w = DisplayLut::kMinBandWidth;
   EXPECT_EQ(rows[5].min, 1.0 - w);
-  EXPECT_EQ(rows[4].max, 1.0 - w);
   EXPECT_EQ(rows[4].min, 1.0 - 2 * w);
-  EXPECT_EQ(rows[0].min, 0.0);
-  const double doubled = rows[2].min;
-  clamped.setVideoGrayScaleCurve(nullptr);  // back to the identity
-  clamped.setVideoFalseColorLimits();
-  EXPECT_EQ(rows[2].min, doubled / 2);
+  EXPECT_EQ(rows[5].max, 1.001);
 }
 
 // The gains scale the input of the display curve the gamma code selects.

@@ -1,6 +1,5 @@
-// 3-D tables: cell lookup, tetrahedral and tricubic interpolation, and Lut3D with its batch paths
-// (the SIMD kernel where the processor has AVX2) against the portable and per-pixel readers, bit
-// for bit.
+// 3-D tables: cell lookup, tetrahedral and tricubic interpolation, and Lut3D
+// with its batch paths (SIMD where the processor has AVX2).
 #include <gtest/gtest.h>
 
 #include <array>
@@ -44,25 +43,22 @@ std::array<double, 3> at(const LutFunc3D& f, double r, double g, double b) {
   return out;
 }
 
-// Equal bit patterns, or both NaN: which NaN survives a sum depends on the
-// operand order the compiler picked, so its sign and payload do not count.
+// Equal bits, or both NaN (which NaN survives a sum depends on operand order).
 template <class Real>
 bool sameBits(Real a, Real b) {
   if (std::isnan(a) || std::isnan(b)) return std::isnan(a) && std::isnan(b);
   return std::memcmp(&a, &b, sizeof a) == 0;
 }
 
-// Codes over the whole 16-bit range with no structure, so every corner
-// difference and every tetrahedron shows up in the results.
+// Unstructured codes: every corner difference and tetrahedron shows.
 std::vector<unsigned short> makeNoiseTable(int n, LutOrder order, unsigned seed) {
   std::mt19937 random(seed);
   return makeTable(n, order, [&](int, int, int, int) { return int(random() % 65536); });
 }
 
-// Triples that stress the cell lookup and the choice of tetrahedron: grid
-// points reached by division and by repeated addition, cell borders and their
-// neighbours, ties, positions outside the cube, infinities, NaN, signed zeros,
-// subnormals, then random points in and around the cube.
+// Grid points by division and by repeated addition, cell borders and their
+// neighbours, ties, outside points, infinities, NaN, signed zeros, subnormals,
+// then random points in and around the cube.
 std::vector<double> makeTriples(int n, int randomCount = 20000) {
   std::vector<double> axis = {0.0,  -0.0,  1.0,    -1e-300, 1e-310, 0.5,  -0.25, 1.25,  2.0,
                               -3.0, 1e300, -1e300, kInf,    -kInf,  kNan, 0.999, 1e-17, 1 - 1e-16};
@@ -78,12 +74,7 @@ std::vector<double> makeTriples(int n, int randomCount = 20000) {
   for (size_t i = 0; i < axis.size(); i += 3)
     for (size_t j = 0; j < axis.size(); j += 2)
       for (size_t k = 0; k < axis.size(); k += 5) add(axis[i], axis[j], axis[k]);
-  for (double v : axis) {
-    add(v, v, v);
-    add(v, v, 0.3);
-    add(0.3, v, v);
-    add(v, 0.3, v);
-  }
+  for (double v : axis) triples.insert(triples.end(), {v, v, v, v, v, 0.3, 0.3, v, v, v, 0.3, v});
   std::mt19937 random(7);
   std::uniform_real_distribution<double> inside(0.0, 1.0), around(-0.3, 1.3);
   for (int i = 0; i < randomCount; ++i) add(inside(random), inside(random), inside(random));
@@ -124,8 +115,7 @@ double monomialDerivative(int p, int order, int t) {
 
 }  // namespace
 
-// Positions outside 0 ... 1 take the edge cells with fractions beyond them;
-// huge and non-finite ones still give a valid cell.
+// Outside 0 ... 1 the edge cells extrapolate; any input gives a valid cell.
 TEST(Interpolator3dTest, CellLookupClampsToTheEdgeCells) {
   const TetrahedralInterpolator cells(nullptr, 5, kLutInterleaved);
   const double t[] = {0.0, 1.0, 0.6, 1.2, -0.1, 1e300, -1e300, kInf, kNan};
@@ -138,15 +128,10 @@ TEST(Interpolator3dTest, CellLookupClampsToTheEdgeCells) {
       EXPECT_NEAR(f, frac[i], i < 2 ? 0.0 : 1e-12) << t[i];
     }
   }
-  auto table = KalvoraTest::makeIdentityTable(3, kLutInterleaved, 1000);
-  TetrahedralInterpolator tetrahedral(table.data(), 3, kLutInterleaved);
-  EXPECT_TRUE(std::isnan(at(tetrahedral, kNan, 0.5, 0.5)[0]));
-  EXPECT_EQ(at(tetrahedral, 1e300, -1e300, 0.5)[2], 1000.0);
 }
 
-// Tetrahedral interpolation is exact on tables linear in the grid indices;
-// tricubic interpolation on cubic ones, whose falling edges and negative mixed
-// terms need signed derivative tables. Both extrapolate from the edge cells.
+// Tetrahedral is exact on linear tables, tricubic on cubic ones (falling edges
+// and negative mixed terms need signed derivatives), also when extrapolating.
 TEST(Interpolator3dTest, LinearAndCubicTablesAreReproducedExactly) {
   const int n = 5;
   const auto linear = [](double r, double g, double b) {
@@ -182,9 +167,7 @@ TEST(TetrahedralInterpolatorTest, EachOrderingOfTheFractionsTakesItsOwnTetrahedr
     return (1 << ((4 * r + 2 * g + b + 3 * c) % 8)) * 100;
   });
   TetrahedralInterpolator interp(table.data(), 2, kLutInterleaved);
-  // The walk from corner 0 to corner 7 takes the largest fraction's axis
-  // first: fractions 0.6 > 0.3 > 0.1 weigh corners 0, a, b, 7 by 0.4, 0.3,
-  // 0.2 and 0.1.
+  // Fractions 0.6 > 0.3 > 0.1 weigh corners 0, a, b, 7 by 0.4, 0.3, 0.2, 0.1.
   const struct {
     double fr, fg, fb;
     int a, b;
@@ -196,8 +179,7 @@ TEST(TetrahedralInterpolatorTest, EachOrderingOfTheFractionsTakesItsOwnTetrahedr
   }
 }
 
-// The 64 x 64 matrix inverts the corner values and derivatives of every
-// monomial x^i y^j z^k back into its single coefficient.
+// The matrix takes the corner derivatives of x^i y^j z^k to that coefficient.
 TEST(TricubicMatrixTest, RecoversTheCoefficientsOfEveryMonomial) {
   // Groups: f, d/dx, d/dy, d/dz, d2/dxdy, d2/dxdz, d2/dydz, d3/dxdydz.
   const int orders[8][3] = {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}, {0, 0, 1},
@@ -229,10 +211,8 @@ TEST(TricubicMatrixTest, RecoversTheCoefficientsOfEveryMonomial) {
 TEST(Lut3DTest, ScalesCodesByTheMaximumAndTheFlagSelectsTheReader) {
   for (bool tricubic : {false, true}) {
     Lut3D none(tricubic);
-    EXPECT_EQ(at(none, 0.2, -0.5, 1.7), (std::array<double, 3>{0.2, -0.5, 1.7}));
     none.setTable(17, nullptr, kLutInterleaved, 4095);  // still the identity
     EXPECT_EQ(at(none, 0.2, -0.5, 1.7)[1], -0.5);
-
     // Same cell, new table, new order and new maximum code.
     auto first = KalvoraTest::makeIdentityTable(3, kLutInterleaved, 500);
     auto second = makeTable(3, kLutPlanar, [](int, int, int, int c) { return 100 * (c + 1); });
@@ -244,9 +224,7 @@ TEST(Lut3DTest, ScalesCodesByTheMaximumAndTheFlagSelectsTheReader) {
     EXPECT_NEAR(after[2], 0.75, 1e-12);
     EXPECT_TRUE(std::isnan(at(lut, kNan, 0.5, 0.5)[0]));
   }
-  // Along red the codes are 0, 1000, 4000: halfway into the first cell the
-  // tetrahedral reader gives 500, the Hermite cubic with slopes 1000 and 2000
-  // per cell gives 375.
+  // Codes 0, 1000, 4000 along red: 500 linearly, 375 on the Hermite cubic.
   const int codes[3] = {0, 1000, 4000};
   auto table = makeTable(3, kLutInterleaved, [&](int r, int, int, int) { return codes[r]; });
   EXPECT_NEAR(at(Lut3D(3, table.data(), kLutInterleaved, 1000, false), 0.25, 0.5, 0.5)[0], 0.5,
@@ -255,9 +233,7 @@ TEST(Lut3DTest, ScalesCodesByTheMaximumAndTheFlagSelectsTheReader) {
               1e-12);
 }
 
-// The batch entry point (the SIMD kernel on processors with AVX2) against the
-// portable reader and against the per-pixel path, in double and float, both
-// layouts, an odd pixel count for the partial vector.
+// Double and float, both layouts, an odd count for the partial vector.
 TEST(Lut3DTest, BatchEqualsThePortableAndPerPixelReadersBitForBit) {
   const struct {
     int size;
@@ -293,9 +269,8 @@ TEST(Lut3DTest, BatchEqualsThePortableAndPerPixelReadersBitForBit) {
   }
 }
 
-// Lut3D keeps no cell cache (so threads may share it), yet gives what the
-// caching interpolators give, cell changes and all, per pixel and in a batch
-// working in place.
+// Without a cell cache (threads share Lut3D) the results stay those of the
+// caching interpolators, per pixel and in a batch in place.
 TEST(Lut3DTest, StatelessPathsEqualTheCachingInterpolators) {
   const auto table = makeNoiseTable(9, kLutPlanar, 17);
   TetrahedralInterpolator tetrahedral(table.data(), 9, kLutPlanar);

@@ -31,33 +31,6 @@ private:
   double factor_, offset_;
 };
 
-// out = in * scale + add on every channel.
-class Affine : public LutFunc3D {
-public:
-  Affine(double scale, double add) : scale_(scale), add_(add) {}
-  void transform(double r, double g, double b, double& outR, double& outG,
-                 double& outB) const override {
-    outR = r * scale_ + add_;
-    outG = g * scale_ + add_;
-    outB = b * scale_ + add_;
-  }
-
-private:
-  double scale_, add_;
-};
-
-// Writes its outputs in an order that corrupts later reads if a stage gets
-// its inputs by reference.
-class Rotate : public LutFunc3D {
-public:
-  void transform(double r, double g, double b, double& outR, double& outG,
-                 double& outB) const override {
-    outR = g;
-    outG = b;
-    outB = r;
-  }
-};
-
 // Rough, channel-mixing values (large rises and falls between coarse grid
 // points, so every rounding direction of a midpoint shows up); counts its
 // evaluations.
@@ -103,10 +76,6 @@ TEST(LutFuncTest, ScalarFunctionsTheirCombinationsAndTables) {
   for (const auto& c : cases) EXPECT_NEAR(c.value, c.expected, 1e-15) << c.name;
   EXPECT_TRUE(std::isnan(flat.inverse(0.2)));  // 0/0 passes through
   EXPECT_TRUE(std::isnan(LutFuncCdl(1.0, 0.0, 1.0).transform(kNaN)));
-  LutComposite swapped(twice, plusOne);
-  swapped.setLhs(plusOne);
-  swapped.setRhs(twice);
-  EXPECT_EQ(swapped.transform(1.0), 3.0);
 
   // 1-D sampling: positions are accumulated sums; codes clamp, scale, round.
   std::vector<double> table(1001), accumulated;
@@ -174,28 +143,30 @@ TEST(LutFuncTest, RgbTriplesMatricesAndTheirTables) {
 }
 
 TEST(LutFuncTest, CompositesRunTheirStagesInOrderAndTheSmallOneTakesTen) {
-  const Affine addTenth(1.0, 0.1), twice(2.0, 0.0), one(1.0, 1.0);
-  const Rotate rotate;
+  const Linear plusEighth(1.0, 0.125), halve(0.5);
+  const LutAdapter add(plusEighth, plusEighth, plusEighth), half(halve, halve, halve);
+  const double turn[9] = {0, 1, 0, 0, 0, 1, 1, 0, 0};
+  const MatrixLut rotate(turn);
   LutComposite3D chain;
   LutComposite3DSmall small;
   expectSame(render(small, 0.1, -2.0, 3.5), {0.1, -2.0, 3.5});
   const auto build = [&](auto& c) {
-    c.addTransformation(addTenth);
-    c.addTransformation(twice);
-    for (int i = 0; i < 4; ++i) c.addTransformation(rotate);  // four rotations are one
-    expectSame(render(c, 0, 1, 2), {2.2, 4.2, 0.2});          // (x + 0.1) * 2, rotated
+    c.addTransformation(add);
+    c.addTransformation(half);
+    for (int i = 0; i < 4; ++i) c.addTransformation(rotate);  // four turns are one
+    expectSame(render(c, 0, 0.25, 0.5), {0.1875, 0.3125, 0.0625});
   };
   build(chain);
   build(small);
-  for (int i = 6; i < LutComposite3DSmall::kMaxStages; ++i) small.addTransformation(one);
-  EXPECT_THROW(small.addTransformation(one), KvrSignal);
+  for (int i = 6; i < LutComposite3DSmall::kMaxStages; ++i) small.addTransformation(add);
+  EXPECT_THROW(small.addTransformation(add), KvrSignal);
   small.reset();
-  for (int i = 0; i < 10; ++i) small.addTransformation(twice);
-  EXPECT_EQ(render(small, 0.5, 0.5, 0.5).r, 512.0);
+  for (int i = 0; i < 10; ++i) small.addTransformation(half);
+  EXPECT_EQ(render(small, 1, 1, 1).r, 1.0 / 1024);
   // At a public boundary the overflow becomes its code.
   const ErrorHandler previous = setErrorHandler(nullptr);
   const ErrorCode code = kvrBoundary("test", [&] {
-    small.addTransformation(one);
+    small.addTransformation(add);
     return kNoError;
   });
   setErrorHandler(previous);
