@@ -92,16 +92,6 @@ TEST(LutFuncTest, ScalarFunctionsTheirCombinationsAndTables) {
     Linear(0.0, c.value).getTable(2, code, c.maxCode);
     EXPECT_EQ(code[0], c.code) << c.value << " " << c.maxCode;
   }
-  // Shifted values: from 4096 entries getTable except that the last input
-  // is exactly 1.0; below, the divisor is the size.
-  const Linear half(0.5);
-  std::vector<unsigned short> shifted(4096), regular(4096);
-  half.getTableForShiftedValues(4096, shifted.data(), 65535);
-  half.getTable(4096, regular.data(), 65535);
-  EXPECT_TRUE(std::equal(shifted.begin(), shifted.end() - 1, regular.begin()));
-  EXPECT_EQ(shifted[4095] - regular[4095], 1);
-  half.getTableForShiftedValues(1024, shifted.data(), 65535);
-  EXPECT_EQ(shifted[1], toCode16(0.5 / 1024, 65535));
 }
 
 TEST(LutFuncTest, RgbTriplesMatricesAndTheirTables) {
