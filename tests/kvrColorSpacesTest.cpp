@@ -78,6 +78,8 @@ TEST(ColorSpacesTest, IdentifiersAreUniqueAndFoundByMainAndAlternativeName) {
   const DisplayColorSpace* dci = registry.forId(P3DciGamma26);
   EXPECT_TRUE(dci->isColorSpace("dci.p3.gamma26", 29));
   EXPECT_FALSE(dci->isColorSpace("dci.p3.gamma2", 29));
+  const unsigned char trailing[] = "com.apple.proapps.colorspace.dci.p3.gamma26 trailing";
+  EXPECT_TRUE(dci->isColorSpace(trailing, 0));
   // HDR is decided by identifier, not by the EOTF.
   EXPECT_TRUE(
       space(EotfType::Pq, 0.0, "x", "com.apple.proapps.colorspace.rec2100.d65.hlg").isHDR());

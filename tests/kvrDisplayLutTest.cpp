@@ -145,13 +145,16 @@ TEST(DisplayLutTest, SameIdentifierIsTheIdentityAndViewingControlsApplyElsewhere
   EXPECT_FALSE(lut.setFalseColor(true));  // the painter needs the linearisation
   EXPECT_FALSE(lut.isUnity());
   EXPECT_EQ(lut.getLinLut(), &video);
+  double expected[9], m[9];
+  rec709.getLumaMatrix(expected);  // every channel carries the luminance
+  lut.getColorMatrix(m);
+  EXPECT_EQ(std::vector<double>(m, m + 9), std::vector<double>(expected, expected + 9));
   EXPECT_TRUE(lut.setFalseColor(false));
 
   // Another display: the conversion matrix without the viewing saturation,
   // the display's encoding after the viewing gamma on the clamped input.
   lut.setDestinationColorSpace(&p3);
   lut.setViewingSaturation(0.5);
-  double expected[9], m[9];
   rec709.getConversionMatrix(p3, expected);
   lut.getColorMatrix(m);
   EXPECT_EQ(m[4], expected[4]);
@@ -201,6 +204,7 @@ TEST(DisplayLutTest, FalseColourPaintsTheBandsAndGreyElsewhere) {
   EXPECT_EQ(rows[5].min, 1.0 - w);
   EXPECT_EQ(rows[4].min, 1.0 - 2 * w);
   EXPECT_EQ(rows[5].max, 1.001);
+  DisplayLut::setMinValuesByLimits(nullptr, 3, w);  // no table: nothing to do
 }
 
 // The gains scale the input of the display curve the gamma code selects.

@@ -75,7 +75,7 @@ TEST(GridSamplerTest, CoreExportsMatchTheirNodeFunctions) {
   // Log offsets, a tone shape and video controls change every stage.
   for (const auto& p :
        {std::make_pair(kCameraParamLogOffsetRed, 0.05), std::make_pair(kCameraParamKnee, 0.8),
-        std::make_pair(kCameraParamVideoPowerRed, 1.3),
+        std::make_pair(kCameraParamBlackGamma, 0.3), std::make_pair(kCameraParamVideoPowerRed, 1.3),
         std::make_pair(kCameraParamVideoPedestalGreen, 0.1),
         std::make_pair(kCameraParamVideoSaturation, 1.4)})
     ASSERT_EQ(camera.setParam(p.first, p.second), kNoError) << p.first;

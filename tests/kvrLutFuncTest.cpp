@@ -82,6 +82,10 @@ TEST(LutFuncTest, ScalarFunctionsTheirCombinationsAndTables) {
   LutFunc::sUnity.getTable(1001, table.data());
   for (double x = 0.0; accumulated.size() < 1001; x += 1.0 / 1000) accumulated.push_back(x);
   EXPECT_EQ(table, accumulated);
+  std::vector<unsigned short> shifted(1024);  // positions i / size, the last one exactly 1
+  LutFunc::sUnity.getTableForShiftedValues(1024, shifted.data(), 65535);
+  EXPECT_EQ(shifted[1], toCode16(1.0 / 1024, 65535));
+  EXPECT_EQ(shifted[1023], 65535);
   const struct {
     double value;
     int maxCode, code;

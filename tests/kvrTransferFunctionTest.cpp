@@ -3,6 +3,7 @@
 // interpolator.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <functional>
 #include <limits>
@@ -16,6 +17,7 @@
 #include "kvrPfwlLut.h"
 #include "kvrQMapper.h"
 #include "kvrTestSupport.h"
+#include "kvrVideoCurve.h"
 
 using namespace Kalvora;
 
@@ -111,6 +113,25 @@ TEST(QMapperTest, SegmentsStartAtTheirCodesAndHalveTheSlope) {
   // Input outside the segments passes unchanged.
   for (double x : {1.0, -0.1, 1.5}) EXPECT_EQ(q.transform(x), x);
   EXPECT_TRUE(std::isnan(q.transform(std::numeric_limits<double>::quiet_NaN())));
+}
+
+// Slope, offset, clamp, power; then a pedestal that blends out at the cut
+// point.
+TEST(VideoCurveTest, SlopeOffsetPowerAndPedestal) {
+  VideoCurve curve;
+  curve.setSlope(2.0);
+  curve.setOffset(-0.5);
+  curve.setPower(2.0);
+  EXPECT_DOUBLE_EQ(curve.transform(0.5), 0.25);
+  EXPECT_EQ(curve.transform(0.1), 0.0);
+  EXPECT_EQ(curve.transform(0.9), 1.0);
+  for (double pedestal : {0.1, -0.1}) {
+    curve.reset();
+    curve.setPedestal(pedestal);
+    EXPECT_DOUBLE_EQ(curve.transform(0.0), std::max(0.0, pedestal));
+    EXPECT_DOUBLE_EQ(curve.transform(VideoCurve::kCutPoint), 0.6);
+    EXPECT_DOUBLE_EQ(curve.transform(0.8), 0.8);
+  }
 }
 
 TEST(HermiteSplineTest, HitsValuesAndSlopesAtEveryKnot) {
