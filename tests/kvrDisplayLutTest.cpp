@@ -22,23 +22,13 @@ namespace {
 
 using ColorRange = FalseColorLut::ColorRange;
 
-// Rec.709 (or P3 D65) primaries and white with a chosen identifier and
-// transfer functions.
-class TestSpace : public ColorSpaceInfo {
-public:
-  TestSpace(const char* name, const LutFunc& lin, const LutFunc& gamma, bool p3 = false)
-      : ColorSpaceInfo(
-            Chromaticity(0.3127, 0.329), Chromaticity(p3 ? 0.68 : 0.64, p3 ? 0.32 : 0.33),
-            Chromaticity(p3 ? 0.265 : 0.3, p3 ? 0.69 : 0.6), Chromaticity(0.15, 0.06), name),
-        lin_(&lin),
-        gamma_(&gamma) {}
-  const LutFunc* getLinLut(bool) const override { return lin_; }
-  const LutFunc* getGammaLut(int, bool) const override { return gamma_; }
+const Chromaticity kD65(0.3127, 0.329), kGreen(0.3, 0.6), kBlue(0.15, 0.06);
 
-private:
-  const LutFunc* lin_;
-  const LutFunc* gamma_;
-};
+// Rec.709 (or P3) primaries, D65, a chosen identifier and transfer curve.
+DisplayColorSpace space(const char* name, EotfType eotf, bool p3 = false) {
+  return DisplayColorSpace(kD65, p3 ? Chromaticity(0.68, 0.32) : Chromaticity(0.64, 0.33), kGreen,
+                           kBlue, eotf, 2.4000000953674316, name, nullptr);
+}
 
 const LutFuncGain kHalf(LutFunc::sUnity, 0.5), kTwice(LutFunc::sUnity, 2.0);
 
@@ -83,8 +73,8 @@ DisplayCalibrationV2 v2Record(uint32_t gammaCode) {
   return record;
 }
 
-// Level l: matrix of one of the default displays; three-knot curves with a
-// level- and channel-dependent middle knot.
+// Level l: the matrix of a default display; three-knot curves whose middle
+// knot depends on the level and the channel.
 DisplayCalibrationV3 v3Record() {
   const double* matrices[4] = {kesta_default_mirel_xyz, pendro_default_sony_xyz,
                                pendro_default_tft_xyz, kesta_legacy_mirel_xyz};
@@ -94,10 +84,11 @@ DisplayCalibrationV3 v3Record() {
   record.yScale = 255;
   for (int l = 0; l < 4; ++l) {
     std::copy(matrices[l], matrices[l] + 9, record.levels[l].rgb2xyz);
-    for (auto& curve : record.levels[l].curve) {
+    for (int k = 0; k < 3; ++k) {
+      auto& curve = record.levels[l].curve[k];
       curve.x[1] = 512;
       curve.x[2] = 1023;
-      curve.y[1] = static_cast<uint8_t>(100 + 20 * l + 5 * (&curve - record.levels[l].curve));
+      curve.y[1] = static_cast<uint8_t>(100 + 20 * l + 5 * k);
       curve.y[2] = 255;
     }
   }
@@ -136,15 +127,15 @@ protected:
 }  // namespace
 
 TEST(DisplayLutTest, SameIdentifierIsTheIdentityAndViewingControlsApplyElsewhere) {
-  const Pfwl& video = Pfwl::getVideoGamma();
-  TestSpace rec709("rec709", video, LutFunc::sUnity), sameName("rec709", video, kHalf, true);
-  TestSpace p3("p3", LutFunc::sUnity, kHalf, true);
+  const DisplayColorSpace rec709 = space("rec709", EotfType::Gamma),
+                          sameName = space("rec709", EotfType::Linear, true),
+                          p3 = space("p3", EotfType::Linear, true);
   ColorConversionLut lut(&rec709, &sameName);
   EXPECT_TRUE(lut.isUnity());
   EXPECT_EQ(lut.getGammaLut(), &LutFuncRgb::sUnity);
   EXPECT_FALSE(lut.setFalseColor(true));  // the painter needs the linearisation
   EXPECT_FALSE(lut.isUnity());
-  EXPECT_EQ(lut.getLinLut(), &video);
+  EXPECT_EQ(lut.getLinLut(), &Pfwl::sGamma24);
   double expected[9], m[9];
   rec709.getLumaMatrix(expected);  // every channel carries the luminance
   lut.getColorMatrix(m);
@@ -158,12 +149,12 @@ TEST(DisplayLutTest, SameIdentifierIsTheIdentityAndViewingControlsApplyElsewhere
   rec709.getConversionMatrix(p3, expected);
   lut.getColorMatrix(m);
   EXPECT_EQ(m[4], expected[4]);
-  expectEncoding(lut, &kHalf);
+  expectEncoding(lut, p3.getGammaLut(0, false));
   lut.setViewingGamma(2.0);
   for (double x : {-1.0, 0.25, 4.0})
-    EXPECT_EQ(paint(*lut.getGammaLut(), x)[1], 0.5 * std::sqrt(std::min(1.0, std::max(0.0, x))));
+    EXPECT_EQ(paint(*lut.getGammaLut(), x)[1], std::sqrt(std::min(1.0, std::max(0.0, x))));
   lut.setViewingGamma(0.0);  // off again
-  expectEncoding(lut, &kHalf);
+  expectEncoding(lut, p3.getGammaLut(0, false));
   for (double bad : {0.0, -0.5, std::numeric_limits<double>::quiet_NaN()})
     expectFailure(kIllegalValue, "saturation", [&] { lut.setViewingSaturation(bad); });
 }
@@ -178,9 +169,7 @@ TEST(DisplayLutTest, FalseColourPaintsTheBandsAndGreyElsewhere) {
 
   // Display-linear bands are encoded for the display; unknown modes are
   // rejected and the mode stays.
-  const Pfwl& video = Pfwl::getVideoGamma();
-  InverseLutFunc encode(video);
-  TestSpace rec1886("rec1886", video, encode);
+  const DisplayColorSpace rec1886 = space("rec1886", EotfType::Gamma);
   InspectedLut lut(&rec1886, &rec1886);
   lut.setVideoFalseColorMode(DisplayLinear);
   lut.setFalseColor(true);
@@ -188,13 +177,14 @@ TEST(DisplayLutTest, FalseColourPaintsTheBandsAndGreyElsewhere) {
     EXPECT_THROW(lut.setVideoFalseColorMode(static_cast<FalseColorMode>(bad)), KvrSignal) << bad;
   EXPECT_EQ(paint(*lut.getGammaLut(), 0.11), colour(DisplayLut::sGreen));
   EXPECT_EQ(paint(*lut.getGammaLut(), 1.0), colour(DisplayLut::sRed));
-  EXPECT_NEAR(paint(*lut.getGammaLut(), 0.5)[2], encode.transform(0.5), 1e-15);
+  EXPECT_NEAR(paint(*lut.getGammaLut(), 0.5)[2], Pfwl::sGamma24.inverse(0.5), 1e-15);
 
   // Elvex bands reach video through the grey-scale curve: a luminance whose
   // signal is half the log grey band is green.
   lut.setVideoFalseColorMode(ElvexDefault);
   lut.setVideoGrayScaleCurve(&kHalf);
-  EXPECT_EQ(paint(*lut.getGammaLut(), video.transform(0.5 * 0.39)), colour(DisplayLut::sGreen));
+  EXPECT_EQ(paint(*lut.getGammaLut(), Pfwl::sGamma24.transform(0.5 * 0.39)),
+            colour(DisplayLut::sGreen));
 
   // Bounds doubled past 1 are clamped; the top bands keep the minimum width.
   lut.setVideoGrayScaleCurve(&kTwice);
