@@ -1,16 +1,22 @@
-// Display LUTs: conversion between colour spaces with identity by
-// identifier, the viewing controls and the false-colour painter, and the
-// calibrated monitor with version 2 and version 3 calibration records.
+// Display colour spaces and the registry of the built-in ones with their
+// published matrices; display LUTs: conversion between colour spaces, the
+// viewing controls, the false-colour painter, and the calibrated monitor with
+// version 2 and version 3 calibration records.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
+#include <functional>
 #include <limits>
+#include <set>
+#include <string>
 #include <vector>
 
 #include "kvrCalibratedDisplayLut.h"
 #include "kvrColorSpaces.h"
 #include "kvrElvexView.h"
+#include "kvrLutInverse.h"
 #include "kvrMath.h"
 #include "kvrPfwl.h"
 #include "kvrTestSupport.h"
@@ -22,12 +28,13 @@ namespace {
 
 using ColorRange = FalseColorLut::ColorRange;
 
-const Chromaticity kD65(0.3127, 0.329), kGreen(0.3, 0.6), kBlue(0.15, 0.06);
+const Chromaticity kD65(0.3127, 0.329), kRed(0.64, 0.33), kGreen(0.3, 0.6), kBlue(0.15, 0.06);
 
 // Rec.709 (or P3) primaries, D65, a chosen identifier and transfer curve.
-DisplayColorSpace space(const char* name, EotfType eotf, bool p3 = false) {
-  return DisplayColorSpace(kD65, p3 ? Chromaticity(0.68, 0.32) : Chromaticity(0.64, 0.33), kGreen,
-                           kBlue, eotf, 2.4000000953674316, name, nullptr);
+DisplayColorSpace space(EotfType eotf, double gamma, const char* name = "x",
+                        const char* altName = nullptr, bool p3 = false) {
+  return DisplayColorSpace(kD65, p3 ? Chromaticity(0.68, 0.32) : kRed, kGreen, kBlue, eotf, gamma,
+                           name, altName);
 }
 
 const LutFuncGain kHalf(LutFunc::sUnity, 0.5), kTwice(LutFunc::sUnity, 2.0);
@@ -104,19 +111,16 @@ class CalibratedDisplay : public ::testing::Test {
 protected:
   double channel(int k, double x) { return paint(*lut.getGammaLut(), x)[k]; }
 
-  // XYZ of the (saturated) source, into display RGB, normalised by the
-  // largest row sum.
+  // The same display given by its matrix instead (anchored below by a
+  // display with the source's own primaries).
   void expectMatrix(const double (&rgb2xyz)[9], double saturation = 1.0) {
-    double xyz[9], saturated[9], xyz2rgb[9], product[9], expected[9], m[9];
-    source.getXyzMatrix(xyz);
-    for (int i = 0; i < 9; ++i)
-      saturated[i] = saturation * xyz[i] + (1 - saturation) * xyz[3 + i % 3];
-    bool ok = false;
-    invMat(rgb2xyz, xyz2rgb, ok);
-    mulRgbMat(xyz2rgb, saturated, product);
-    normMat(product, expected);
+    CalibratedDisplayLut reference{&source};
+    reference.setViewingSaturation(saturation);
+    reference.setXyz2RgbMatrix(rgb2xyz);
+    double m[9], expected[9];
     lut.getColorMatrix(m);
-    for (int i = 0; i < 9; ++i) EXPECT_NEAR(m[i], expected[i], 1e-14) << i;
+    reference.getColorMatrix(expected);
+    EXPECT_EQ(std::vector<double>(m, m + 9), std::vector<double>(expected, expected + 9));
   }
 
   const ColorSpaces registry;
@@ -124,12 +128,32 @@ protected:
   CalibratedDisplayLut lut{&source};
 };
 
+const ColorSpace kAll[] = {Rec1886,      Rec2020Gamma24, P3DciGamma26, P3D65Gamma26,
+                           P3D60Gamma26, Rec2100Pq,      Rec2100Hlg,   AcesProxy};
+const double kGamma24 = 2.4000000953674316;  // single-precision gammas widened
+const double kGamma26 = 2.5999999046325684;
+
+// Every channel encodes with `expected`, pure or not as asked.
+template <class Expected>
+void expectSpaceEncoding(const DisplayColorSpace& cs, bool pure, Expected expected) {
+  for (int channel = 0; channel < 3; ++channel)
+    for (double y : {0.0, 0.01, 0.5, 1.0})
+      EXPECT_NEAR(cs.getGammaLut(channel, pure)->transform(y), expected(y), 1e-15)
+          << "channel " << channel << " at " << y;
+}
+
+void expectRowSums(const double* m, double r0, double r1, double r2, double tolerance) {
+  EXPECT_NEAR(m[0] + m[1] + m[2], r0, tolerance);
+  EXPECT_NEAR(m[3] + m[4] + m[5], r1, tolerance);
+  EXPECT_NEAR(m[6] + m[7] + m[8], r2, tolerance);
+}
+
 }  // namespace
 
 TEST(DisplayLutTest, SameIdentifierIsTheIdentityAndViewingControlsApplyElsewhere) {
-  const DisplayColorSpace rec709 = space("rec709", EotfType::Gamma),
-                          sameName = space("rec709", EotfType::Linear, true),
-                          p3 = space("p3", EotfType::Linear, true);
+  const DisplayColorSpace rec709 = space(EotfType::Gamma, kGamma24, "rec709"),
+                          sameName = space(EotfType::Linear, 0.0, "rec709", nullptr, true),
+                          p3 = space(EotfType::Linear, 0.0, "p3", nullptr, true);
   ColorConversionLut lut(&rec709, &sameName);
   EXPECT_TRUE(lut.isUnity());
   EXPECT_EQ(lut.getGammaLut(), &LutFuncRgb::sUnity);
@@ -169,7 +193,7 @@ TEST(DisplayLutTest, FalseColourPaintsTheBandsAndGreyElsewhere) {
 
   // Display-linear bands are encoded for the display; unknown modes are
   // rejected and the mode stays.
-  const DisplayColorSpace rec1886 = space("rec1886", EotfType::Gamma);
+  const DisplayColorSpace rec1886 = space(EotfType::Gamma, kGamma24, "rec1886");
   InspectedLut lut(&rec1886, &rec1886);
   lut.setVideoFalseColorMode(DisplayLinear);
   lut.setFalseColor(true);
@@ -201,6 +225,11 @@ TEST(DisplayLutTest, FalseColourPaintsTheBandsAndGreyElsewhere) {
 TEST_F(CalibratedDisplay, V2GammaCodesSelectTheDisplayCurveAfterTheGains) {
   EXPECT_EQ(channel(1, 0.3), 0.3);  // uncalibrated
   expectMatrix(gUnityMatrix);
+  // A display with the source's primaries shows it as it is.
+  lut.setCalibrationData(&gKestaMirelLegacyCalibrationData);
+  double m[9];
+  lut.getColorMatrix(m);
+  for (int i = 0; i < 9; ++i) EXPECT_NEAR(m[i], gUnityMatrix[i], 1e-6) << i;
   const Pfwl& srgb = Pfwl::getSrgbGamma();
   const DisplayCalibrationV2 records[] = {v2Record(14), v2Record(26), v2Record(101), v2Record(22)};
   const struct {
@@ -278,4 +307,111 @@ TEST_F(CalibratedDisplay, V3UsesTheCurvesAndMatrixOfTheCurrentLevel) {
   EXPECT_EQ(channel(2, 0.25), v3Curve(record, 1, 2, 0.25));
   record.count = 22;
   expectFailure(kIllegalValue, "curve points", [&] { lut.setLuminaceLevel(2); });
+}
+
+TEST(ColorSpacesTest, IdentifiersAreUniqueAndFoundByMainAndAlternativeName) {
+  const ColorSpaces registry;
+  std::set<std::string> names;
+  for (ColorSpace id : kAll) {
+    const DisplayColorSpace* cs = registry.forId(id);
+    ASSERT_NE(cs, nullptr);
+    EXPECT_TRUE(names.insert(cs->getName()).second) << cs->getName();
+    EXPECT_EQ(cs->getNameLen(), std::strlen(cs->getName()));
+    EXPECT_STREQ(ColorSpaces::identifier(id), cs->getName());
+    EXPECT_EQ(registry.forName(cs->getName()), cs);
+    if (cs->getAltName() != nullptr) {
+      EXPECT_EQ(registry.forName(cs->getAltName()), cs);
+      EXPECT_TRUE(names.insert(cs->getAltName()).second) << cs->getAltName();
+    }
+    EXPECT_EQ(cs->isHDR(), id == Rec2100Pq || id == Rec2100Hlg) << id;
+  }
+  EXPECT_STREQ(ColorSpaces::identifier(Rec1886), "com.apple.proapps.colorspace.rec1886");
+  EXPECT_STREQ(registry.forId(P3DciGamma26)->getAltName(),
+               "com.apple.proapps.colorspace.dci.p3.gamma26");
+  EXPECT_EQ(registry.forId(static_cast<ColorSpace>(8)), nullptr);
+  EXPECT_EQ(ColorSpaces::identifier(static_cast<ColorSpace>(-1)), nullptr);
+  EXPECT_EQ(registry.forName("rec1886"), nullptr);
+  EXPECT_EQ(registry.forName(nullptr), nullptr);
+  // Matching from an offset, by either identifier, with text after it.
+  const DisplayColorSpace* dci = registry.forId(P3DciGamma26);
+  EXPECT_TRUE(dci->isColorSpace("dci.p3.gamma26", 29));
+  EXPECT_FALSE(dci->isColorSpace("dci.p3.gamma2", 29));
+  const unsigned char trailing[] = "com.apple.proapps.colorspace.dci.p3.gamma26 trailing";
+  EXPECT_TRUE(dci->isColorSpace(trailing, 0));
+  EXPECT_FALSE(space(EotfType::Pq, 0.0).isHDR());  // HDR by identifier, not by EOTF
+}
+
+TEST(ColorSpacesTest, PublishedMatricesAndEveryPairKeepsWhite) {
+  const ColorSpaces registry;
+  double m[9];
+  registry.forId(Rec1886)->getYPbPrMatrix(m, 4);
+  EXPECT_EQ(std::vector<double>(m, m + 3), (std::vector<double>{0.2126, 0.7152, 0.0722}));
+  registry.forId(Rec2020Gamma24)->getYPbPrMatrix(m, 4);
+  EXPECT_EQ(std::vector<double>(m, m + 3), (std::vector<double>{0.2627, 0.678, 0.0593}));
+  registry.forId(Rec1886)->getConversionMatrix(*registry.forId(Rec2020Gamma24), m);
+  EXPECT_NEAR(m[0], 0.6274, 1e-4);
+  EXPECT_NEAR(m[1], 0.3293, 1e-4);
+  EXPECT_NEAR(m[4], 0.9195, 1e-4);
+  EXPECT_NEAR(m[8], 0.8956, 1e-4);
+  for (ColorSpace a : kAll)
+    for (ColorSpace b : kAll) {
+      registry.forId(a)->getConversionMatrix(*registry.forId(b), m);
+      SCOPED_TRACE(testing::Message() << a << " to " << b);
+      expectRowSums(m, 1.0, 1.0, 1.0, 1e-12);
+    }
+  for (const double* gamut : {gKestaWgTmRec709Mat, gKestaWgTmP3Mat, gKestaWgRec709Mat,
+                              gKestaWgP3Mat, gKestaWgAcesMat, gKestaWgLogFilmMat})
+    expectRowSums(gamut, 1.0, 1.0, 1.0, 2e-6);
+  // Camera white goes to the D65 white.
+  expectRowSums(gKestaWgXyz, 0.3127 / 0.329, 1.0, (1 - 0.3127 - 0.329) / 0.329, 1e-4);
+  EXPECT_EQ(gKestaWgTmRec709Mat[0], 1.485007);
+  EXPECT_EQ(gKestaWgXyz[7], -0.067034);
+}
+
+TEST(ColorSpacesTest, EotfChoosesTheDecodingAndEncodingCurves) {
+  // Single-precision gammas use the shared curves; 2.4 in double precision is
+  // the pure power law both ways.
+  for (double gamma : {kGamma24, kGamma26, 2.4}) {
+    SCOPED_TRACE(gamma);
+    const DisplayColorSpace cs = space(EotfType::Gamma, gamma);
+    const Pfwl* shared = gamma == kGamma24   ? &Pfwl::sGamma24
+                         : gamma == kGamma26 ? &Pfwl::sGamma26
+                                             : nullptr;
+    const auto power = [gamma](double y) { return y > 0 ? std::pow(y, 1 / gamma) : 0.0; };
+    EXPECT_NEAR(cs.getLinLut(true)->transform(0.5), std::pow(0.5, gamma), 1e-15);
+    EXPECT_EQ(cs.getLinLut(true)->transform(-0.5), 0.0);
+    expectSpaceEncoding(cs, true, power);
+    if (shared != nullptr) {
+      EXPECT_EQ(cs.getLinLut(false), shared);
+      expectSpaceEncoding(cs, false, [shared](double y) { return shared->inverse(y); });
+    } else {
+      EXPECT_EQ(cs.getLinLut(false), cs.getLinLut(true));
+      expectSpaceEncoding(cs, false, power);
+    }
+  }
+  for (EotfType eotf : {EotfType::Pq, EotfType::Hlg}) {
+    const DisplayColorSpace hdr = space(eotf, 0.0);
+    EXPECT_EQ(hdr.getLinLut(true), &Pfwl::sGamma30);
+    expectSpaceEncoding(hdr, false, [](double y) { return Pfwl::sGamma30.inverse(y); });
+  }
+  // A caller's table decodes and its inverse encodes.
+  const unsigned short forward[3] = {0, 300, 1023}, inverse[3] = {0, 700, 1023};
+  const LutInverse table(forward, inverse, 3, 1023);
+  const DisplayColorSpace fromTable(kD65, kRed, kGreen, kBlue, &table, "t", nullptr);
+  EXPECT_EQ(fromTable.getLinLut(true), &table);
+  EXPECT_DOUBLE_EQ(fromTable.getGammaLut(1, false)->transform(0.75), 861.5 / 1023);
+}
+
+TEST(ColorSpacesTest, BadConstructorArgumentsAreRejected) {
+  EXPECT_THROW(space(EotfType::Lut, 0.0, "x"), KvrSignal);  // tables take the other constructor
+  EXPECT_THROW(space(static_cast<EotfType>(6), 2.4), KvrSignal);
+  EXPECT_THROW(space(static_cast<EotfType>(-1), 2.4), KvrSignal);
+  EXPECT_THROW(DisplayColorSpace(kD65, kRed, kGreen, kBlue, nullptr, "x", nullptr), KvrSignal);
+  try {
+    DisplayColorSpace({0.3, -0.1}, kRed, kGreen, kBlue, EotfType::Linear, 0, "x", nullptr);
+    ADD_FAILURE() << "a white below the chromaticity range was accepted";
+  } catch (const KvrSignal& signal) {
+    EXPECT_EQ(signal.code(), kIllegalValue);
+    EXPECT_PRED2(KalvoraTest::contains, signal.what(), "white");
+  }
 }
