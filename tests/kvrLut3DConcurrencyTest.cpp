@@ -1,8 +1,7 @@
-// Hosts apply one Lut3D from many threads at once. Four threads share one
-// const table object, starting together so that even the first batch call
-// (which packs the SIMD kernel's table) is made by all of them at once, and
-// every thread must get exactly the single-threaded results. The
-// continuous-integration script also runs this suite under ThreadSanitizer.
+// Four threads share one const Lut3D, starting together so that even the first
+// batch call (which packs the SIMD kernel's table) is made by all of them at
+// once, and must get the single-threaded results. CI runs this suite under
+// ThreadSanitizer.
 #include <gtest/gtest.h>
 
 #include <atomic>

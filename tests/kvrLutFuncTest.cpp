@@ -51,22 +51,19 @@ public:
 TEST(LutFuncTest, ScalarFunctionsTheirCombinationsAndTables) {
   const Linear twice(2.0), plusOne(1.0, 1.0);
   const PowerFunc gamma(2.2), square(2.0);
-  const LutFuncCdl cdl(2.0, 0.1, 1.0), cdlPower(2.0, 0.1, 2.0), flat(0.0, 0.2, 1.0);
+  const LutFuncCdl cdlPower(2.0, 0.1, 2.0), flat(0.0, 0.2, 1.0);
   const unsigned short ramp[3] = {0, 100, 200}, tall[2] = {0, 1000}, single[1] = {300};
   const struct {
     const char* name;
     double value, expected;
   } cases[] = {{"power of a negative", gamma.transform(-0.5), 0.0},
-               {"power round trip", gamma.inverse(gamma.transform(0.4)), 0.4},
                {"composite, right-hand first", LutComposite(twice, plusOne).transform(1.0), 4.0},
                {"gain scales the input", LutFuncGain(square, 2.0).transform(0.25), 0.25},
                {"inverse wrapper", InverseLutFunc(square).transform(0.25), 0.5},
-               {"cdl", cdl.transform(0.3), 0.7},
                {"cdl clamps before the power", cdlPower.transform(-1.0), 0.0},
                {"cdl power", cdlPower.transform(0.3), 0.49},
                {"cdl inverse", cdlPower.inverse(0.49), 0.3},
                {"zero slope inverse above", flat.inverse(0.5), 1.0},
-               {"table", Lut(ramp, 3, 200).transform(0.25), 0.25},
                {"table just below 1", Lut(ramp, 3, 200).transform(std::nextafter(1.0, 0.0)), 1.0},
                {"table NaN", Lut(ramp, 3, 200).transform(kNaN), 1.0},
                {"codes above the maximum", Lut(tall, 2, 500).transform(1.0), 2.0},
@@ -98,9 +95,6 @@ TEST(LutFuncTest, RgbTriplesMatricesAndTheirTables) {
   const LutFuncTriple triple(a, b, c);
   LutAdapter adapter(triple);  // each channel sees only its own input
   expectSame(render(adapter, 0.5, 0.25, 0.125), {0.5, 0.125, 0.03125});
-  double interleaved[9];
-  triple.getTable(3, interleaved, kLutInterleaved);
-  EXPECT_EQ(interleaved[3 * 2 + 1], 0.5);
   unsigned short codes[12];  // any non-zero order is planar
   triple.getTable(4, codes, static_cast<LutOrder>(7), 1023);
   EXPECT_EQ(std::vector<int>({codes[3], codes[7], codes[11]}), std::vector<int>({1023, 512, 256}));
@@ -118,8 +112,7 @@ TEST(LutFuncTest, RgbTriplesMatricesAndTheirTables) {
   expectSame(render(lut, 0.5, 0.5, 0.5), {0.0, 1.0, 0.5});
   EXPECT_TRUE(std::isnan(render(MatrixLut(), kNaN, 0.5, 0.5).b));
 
-  // Cubes: red slowest, blue fastest.
-  unsigned short cube[27 * 3];
+  unsigned short cube[27 * 3];  // cubes: red slowest, blue fastest
   LutFunc3D::sUnity.getTable(3, cube, kLutPlanar, 1000, false);
   const int k = (2 * 3 + 1) * 3 + 0;  // (r, g, b) = (1, 0.5, 0)
   EXPECT_EQ(std::vector<int>({cube[k], cube[k + 27], cube[k + 54]}),
@@ -179,17 +172,14 @@ TEST(LutFuncTest, HalfGridAgreesWithTheFullGrid) {
         return int(t[tableIndex(order, (long(r) * n + g) * n + b, c, samples)]);
       };
       int mismatches = 0;
-      for (int r = 0; r < n; ++r)
-        for (int g = 0; g < n; ++g)
-          for (int b = 0; b < n; ++b)
-            for (int c = 0; c < 3; ++c) {
-              const int dr = r & 1, dg = g & 1, db = b & 1, v = at(half, r, g, b, c);
-              const int lo = at(half, r - dr, g - dg, b - db, c);
-              const int hi = at(half, r + dr, g + dg, b + db, c);
-              const bool good =
-                  (dr | dg | db) == 0 ? v == at(full, r, g, b, c) : v == lo + (hi - lo) / 2;
-              if (!good && ++mismatches < 5)
-                ADD_FAILURE() << "point (" << r << ", " << g << ", " << b << ") channel " << c;
-            }
+      for (long k = 0; k < 3 * samples && mismatches < 5; ++k) {
+        const int c = k % 3, r = k / 3 / n / n, g = k / 3 / n % n, b = k / 3 % n;
+        const int dr = r & 1, dg = g & 1, db = b & 1, v = at(half, r, g, b, c);
+        const int lo = at(half, r - dr, g - dg, b - db, c),
+                  hi = at(half, r + dr, g + dg, b + db, c);
+        if ((dr | dg | db) == 0 ? v != at(full, r, g, b, c) : v != lo + (hi - lo) / 2)
+          ADD_FAILURE() << "point (" << r << ", " << g << ", " << b << ") channel " << c
+                        << (++mismatches, "");
+      }
     }
 }
