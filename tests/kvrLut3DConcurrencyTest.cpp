@@ -1,7 +1,6 @@
-// Four threads share one const Lut3D, starting together so that even the first
-// batch call (which packs the SIMD kernel's table) is made by all of them at
-// once, and must get the single-threaded results. CI runs this suite under
-// ThreadSanitizer.
+// Four threads start together on one const Lut3D (even the first batch call,
+// which packs the SIMD table) and get the single-threaded results. CI runs
+// this suite under ThreadSanitizer.
 #include <gtest/gtest.h>
 
 #include <atomic>

@@ -1,6 +1,4 @@
-// The function framework: 1-D functions and tables, RGB triples, the matrix
-// stage, 3-D composites, and the sampling of all of them into tables (half
-// grids too).
+// The function framework: 1-D, RGB and 3-D functions and their tables.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -31,9 +29,8 @@ private:
   double factor_, offset_;
 };
 
-// Rough, channel-mixing values (large rises and falls between coarse grid
-// points, so every rounding direction of a midpoint shows up); counts its
-// evaluations.
+// Rough, channel-mixing values (every rounding of a midpoint shows); counts
+// its evaluations.
 class Rough : public LutFunc3D {
 public:
   void transform(double r, double g, double b, double& outR, double& outG,
@@ -72,7 +69,6 @@ TEST(LutFuncTest, ScalarFunctionsTheirCombinationsAndTables) {
                {"no entries", Lut(ramp, 0, 600).transform(0.25), 0.25}};
   for (const auto& c : cases) EXPECT_NEAR(c.value, c.expected, 1e-15) << c.name;
   EXPECT_TRUE(std::isnan(flat.inverse(0.2)));  // 0/0 passes through
-  EXPECT_TRUE(std::isnan(LutFuncCdl(1.0, 0.0, 1.0).transform(kNaN)));
 
   // 1-D sampling: positions are accumulated sums; codes clamp, scale, round.
   std::vector<double> table(1001), accumulated;
@@ -95,7 +91,10 @@ TEST(LutFuncTest, RgbTriplesMatricesAndTheirTables) {
   const LutFuncTriple triple(a, b, c);
   LutAdapter adapter(triple);  // each channel sees only its own input
   expectSame(render(adapter, 0.5, 0.25, 0.125), {0.5, 0.125, 0.03125});
-  unsigned short codes[12];  // any non-zero order is planar
+  double planar[12];
+  triple.getTable(4, planar, kLutPlanar);
+  EXPECT_EQ(planar[4 + 1], 0.5 * (1.0 / 3));  // green at the second position
+  unsigned short codes[12];                   // any non-zero order is planar
   triple.getTable(4, codes, static_cast<LutOrder>(7), 1023);
   EXPECT_EQ(std::vector<int>({codes[3], codes[7], codes[11]}), std::vector<int>({1023, 512, 256}));
 
@@ -140,8 +139,7 @@ TEST(LutFuncTest, CompositesRunTheirStagesInOrderAndTheSmallOneTakesTen) {
   small.reset();
   for (int i = 0; i < 10; ++i) small.addTransformation(half);
   EXPECT_EQ(render(small, 1, 1, 1).r, 1.0 / 1024);
-  // At a public boundary the overflow becomes its code.
-  const ErrorHandler previous = setErrorHandler(nullptr);
+  const ErrorHandler previous = setErrorHandler(nullptr);  // at a public boundary: a code
   const ErrorCode code = kvrBoundary("test", [&] {
     small.addTransformation(add);
     return kNoError;
@@ -150,9 +148,8 @@ TEST(LutFuncTest, CompositesRunTheirStagesInOrderAndTheSmallOneTakesTen) {
   EXPECT_EQ(code, kLimitExceeded);
 }
 
-// Odd sizes evaluate the coarse grid (which agrees with the full grid) and
-// fill every midpoint halfway between its neighbours, rounding an odd
-// difference toward the lower one; even sizes evaluate the full grid.
+// Odd sizes evaluate the coarse grid (equal to the full grid's points) and fill
+// midpoints halfway, rounding toward the lower neighbour; even sizes are full.
 TEST(LutFuncTest, HalfGridAgreesWithTheFullGrid) {
   for (int n : {3, 4, 5, 9, 33, 65})
     for (LutOrder order : {kLutInterleaved, kLutPlanar}) {
@@ -177,9 +174,10 @@ TEST(LutFuncTest, HalfGridAgreesWithTheFullGrid) {
         const int dr = r & 1, dg = g & 1, db = b & 1, v = at(half, r, g, b, c);
         const int lo = at(half, r - dr, g - dg, b - db, c),
                   hi = at(half, r + dr, g + dg, b + db, c);
-        if ((dr | dg | db) == 0 ? v != at(full, r, g, b, c) : v != lo + (hi - lo) / 2)
-          ADD_FAILURE() << "point (" << r << ", " << g << ", " << b << ") channel " << c
-                        << (++mismatches, "");
+        if ((dr | dg | db) == 0 ? v != at(full, r, g, b, c) : v != lo + (hi - lo) / 2) {
+          ++mismatches;
+          ADD_FAILURE() << "point (" << r << ", " << g << ", " << b << ") channel " << c;
+        }
       }
     }
 }
