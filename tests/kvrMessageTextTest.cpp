@@ -84,7 +84,12 @@ TEST(MessageText, EachFixedTextOnce) {
   ErrorCode loadCode = kNoError;
   const unsigned char name[] = "a.cube";
   const Chromaticity d65(0.3127, 0.329), red(0.64, 0.33), green(0.3, 0.6), blue(0.15, 0.06);
-  const Chromaticity on(0.1, 0.2), a(0.2, 0.4), line(0.3, 0.6);
+  // A display space (blue primary 0.15, 0.06) asked for its XYZ matrix.
+  const auto space = [&](Chromaticity white, Chromaticity r, Chromaticity g, EotfType eotf) {
+    return throwing([=, &matrix] {
+      DisplayColorSpace(white, r, g, blue, eotf, 2.4, "x", nullptr).getXyzMatrix(matrix);
+    });
+  };
   const unsigned short* none = nullptr;
   const LutFunc3D stage;
 
@@ -218,33 +223,21 @@ TEST(MessageText, EachFixedTextOnce) {
        "Illegal size of video parameter  metadata buffer!"},
 
       // Colour spaces, displays and curves.
-      {"constructor",
-       throwing([&] { DisplayColorSpace(d65, red, green, blue, EotfType::Lut, 0, "x", nullptr); }),
-       kIllegalCall, "Use other constructor for this EOTF type"},
-      {"EOTF",
-       throwing([&] { DisplayColorSpace(d65, red, green, blue, EotfType(6), 2.4, "x", nullptr); }),
-       kIllegalValue, "Unknown EOTF type"},
+      {"constructor", space(d65, red, green, EotfType::Lut), kIllegalCall,
+       "Use other constructor for this EOTF type"},
+      {"EOTF", space(d65, red, green, EotfType(6)), kIllegalValue, "Unknown EOTF type"},
+      {"white", space({0.3, 0}, red, green, EotfType::Linear), kIllegalValue,
+       "Illegal white chromaticity"},
+      {"primaries on a line", space(d65, {0.25, 0.11}, {0.35, 0.16}, EotfType::Linear),
+       kIllegalValue, "Illegal primaries: they lie on one line and give no RGB to XYZ matrix"},
+      {"white on the boundary", space({0.4, 0.4}, {0.6, 0.3}, {0.2, 0.5}, EotfType::Linear),
+       kIllegalValue,
+       "Illegal white point: it lies on the gamut boundary and gives a singular RGB to XYZ matrix"},
       {"gamma table", throwing([&] {
          DisplayColorSpace(d65, red, green, blue, static_cast<const LutInverse*>(nullptr), "x",
                            nullptr);
        }),
        kIllegalValue, "Unhandled gamma lut"},
-      {"white", throwing([&] {
-         DisplayColorSpace({0.3, 0}, red, green, blue, EotfType::Linear, 0, "x", nullptr);
-       }),
-       kIllegalValue, "Illegal white chromaticity"},
-      {"primaries on a line", throwing([&] {
-         DisplayColorSpace(d65, on, a, line, EotfType::Linear, 0, "x", nullptr)
-             .getXyzMatrix(matrix);
-       }),
-       kIllegalValue, "Illegal primaries: they lie on one line and give no RGB to XYZ matrix"},
-      {"white on the boundary", throwing([&] {
-         DisplayColorSpace({0.4, 0.4}, {0.6, 0.3}, {0.2, 0.5}, blue, EotfType::Linear, 0, "x",
-                           nullptr)
-             .getXyzMatrix(matrix);
-       }),
-       kIllegalValue,
-       "Illegal white point: it lies on the gamut boundary and gives a singular RGB to XYZ matrix"},
       {"bit depth", throwing([] { VideoEncoder(7, VideoEncoder::Legal); }), kIllegalValue,
        "Illegal video bit depth"},
       {"video range", throwing([] { VideoEncoder(10, VideoEncoder::Range(4)); }), kIllegalValue,
