@@ -10,7 +10,6 @@
 
 #include "kvrCubeWriter.h"
 #include "kvrOutputFile.h"
-#include "kvrTestSupport.h"
 #include "kvrToolRunner.h"
 
 using namespace Kalvora::Tool;

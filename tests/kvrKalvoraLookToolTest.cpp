@@ -169,8 +169,7 @@ TEST(KalvoraLook, MalformedInputsFailWithOneAndLeaveNoOutput) {
   ScratchDir out;
   for (const auto& c : cases) {
     const std::string command = c.args[0] == "look" ? "look " + c.args[1] : c.args[0];
-    const ToolRun run =
-        runTool(c.args + (c.args[1] == "show" ? Args{} : Args{"-o", out.file("out.cc")}));
+    const ToolRun run = runTool(c.args + Args{"-o", out.file("out.cc")});
     EXPECT_EQ(run.status, 1) << run.err;
     EXPECT_PRED2(contains, run.err,
                  "kalvora: " + command + ": " + c.args.back() + ": " + c.fragment);
