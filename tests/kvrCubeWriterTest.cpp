@@ -8,10 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "kvrCubeParser.h"
 #include "kvrCubeWriter.h"
 #include "kvrOutputFile.h"
-#include "kvrTestSupport.h"
 #include "kvrToolRunner.h"
 
 using namespace Kalvora::Tool;
@@ -30,9 +28,6 @@ TEST(CubeValue, EverySixteenBitCodeSurvivesInPlainDecimals) {
   }
 }
 
-// A 3-D table whose codes tell where they came from: red output = 100 + r,
-// green = 200 + g, blue = 300 + b for grid point (r, g, b); the file lists
-// red fastest.
 // A 3-D table whose codes tell where they came from: red output = 100 + r,
 // green = 200 + g, blue = 300 + b for grid point (r, g, b); the file lists
 // red fastest, after the title and the comments. 1-D entries repeat the
@@ -67,7 +62,9 @@ TEST(CubeWriter, RedChangesFastestHeaderFirstAndRawCodesAreLittleEndian) {
   EXPECT_EQ(bytes, std::string("x\x02\x01\xFE\xFF", 5));
 }
 
-TEST(OutputFile, ReplacesTheFileWholeWithTheUsualPermissions) {
+// The output replaces its destination whole, with the usual permissions, or
+// fails without leaving anything.
+TEST(OutputFile, ReplacesTheFileWholeOrFailsLeavingNothing) {
   ScratchDir dir;
   const std::string path = dir.file("look.cube");
   const std::string content("LUT_3D_SIZE 2\n\0binary", 21);
@@ -76,22 +73,13 @@ TEST(OutputFile, ReplacesTheFileWholeWithTheUsualPermissions) {
   writeOutput(path, content);
   umask(mask);
   EXPECT_EQ(readFile(path), content);
-  EXPECT_EQ(dir.entries(), std::vector<std::string>{"look.cube"});
   struct stat info;
   ASSERT_EQ(stat(path.c_str(), &info), 0);
   EXPECT_EQ(info.st_mode & 0777, 0644u);
-}
-
-TEST(OutputFile, AMissingDirectoryOrADirectoryFailsWithoutLeavingAnything) {
-  ScratchDir dir;
-  try {
-    writeOutput(dir.file("missing/look.cube"), "x");
-    ADD_FAILURE() << "no error";
-  } catch (const OutputError& e) {
-    EXPECT_PRED2(contains, e.what(), dir.file("missing") + ": No such file or directory");
-  }
-  EXPECT_TRUE(dir.entries().empty());
+  EXPECT_THROW(writeOutput(dir.file("missing/look.cube"), "x"), OutputError);
   ASSERT_EQ(mkdir(dir.file("looks").c_str(), 0755), 0);
   EXPECT_THROW(writeOutput(dir.file("looks"), "x"), OutputError);
-  EXPECT_EQ(dir.entries(), std::vector<std::string>{"looks"});
+  std::vector<std::string> entries = dir.entries();
+  std::sort(entries.begin(), entries.end());
+  EXPECT_EQ(entries, (std::vector<std::string>{"look.cube", "looks"}));
 }
