@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <fstream>
+#include <sstream>
 
 #include "kvrLutGeneratorImageCore.h"
 #include "kvrMetaDataAtomKeys.h"
@@ -177,4 +179,32 @@ TEST(KalvoraLook, MalformedInputsFailWithOneAndLeaveNoOutput) {
     EXPECT_EQ(run.out, "");
     EXPECT_TRUE(out.entries().empty()) << c.args[1];
   }
+}
+
+// Every example of the README runs, with its file names in a scratch folder.
+TEST(KalvoraLook, ReadmeExamplesRun) {
+  std::ifstream readme(KALVORA_TEST_DATA_DIR "/../../README.md");
+  ASSERT_TRUE(readme.good());
+  ScratchDir dir;
+  writeFile(dir.file("grade.cube"),
+            "LUT_3D_SIZE 2\n0 0 0\n.9 0 0\n0 .8 0\n.9 .8 0\n0 0 .7\n.9 0 .7\n0 .8 .7\n.9 .8 .7\n");
+  const Args fileOptions = {"-o", "--look", "--cdl", "--user-lut", "--save-look"};
+  int examples = 0;
+  for (std::string line; std::getline(readme, line);) {
+    if (line.compare(0, 12, "    kalvora ") != 0) continue;
+    std::istringstream words(line.substr(12, line.find('#') - 12));
+    Args args;
+    for (std::string word; words >> word;) {
+      if (word.front() == '"') {  // a quoted value: up to the closing quote
+        for (std::string rest; word.back() != '"' && words >> rest;) word += " " + rest;
+        word = word.substr(1, word.size() - 2);
+      }
+      const bool isFile = !args.empty() && std::find(fileOptions.begin(), fileOptions.end(),
+                                                     args.back()) != fileOptions.end();
+      args.push_back(isFile || (args.size() == 2 && args[1] == "show") ? dir.file(word) : word);
+    }
+    ++examples;
+    EXPECT_EQ(runTool(args).status, 0) << line;
+  }
+  EXPECT_GE(examples, 10);
 }
