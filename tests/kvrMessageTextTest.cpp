@@ -92,6 +92,7 @@ TEST(MessageText, EachFixedTextOnce) {
   };
   const unsigned short* none = nullptr;
   const LutFunc3D stage;
+  const VornRawMeta::VideoParameters videoParameters{1, 0, 0, {}};
 
   const Row rows[] = {
       // Parameters, modes and nodes of the cores.
@@ -151,6 +152,11 @@ TEST(MessageText, EachFixedTextOnce) {
       {"3-D process core",
        [&] { return Process3DLutNode(kLutNodeLook, 17, kLutPlanar, 1023).init(&camera); },
        kIllegalCall, "a 3-D LUT node needs a LUT image core"},
+
+      {"video parameters", [&] { return lut.setVideoParameters(nullptr); }, kIllegalValue,
+       "Illegal value for video parameter buffer!"},
+      {"video parameter size", [&] { return lut.setVideoParameters(&videoParameters); },
+       kIllegalValue, "Illegal size of video parameter buffer!"},
 
       // Looks.
       {"look buffer", [&] { return lut.loadLook(nullptr, 2000); }, kIllegalValue,
@@ -269,8 +275,8 @@ TEST(MessageText, EachFixedTextOnce) {
          curve.setPeakWhite(1500);
        }),
        kIllegalValue, "Illegal value"},
-      {"knot index", throwing([] { HermiteSpline(4).checkIndex(-1); }), kIllegalIndex,
-       "illegal knot index"},
+      {"knot index", throwing([] { HueCurve().setSaturation(HueCurve::Hue(6), 0.5); }),
+       kIllegalIndex, "illegal knot index"},
       {"composite stages", throwing([&] {
          LutComposite3DSmall small;
          for (int i = 0; i <= LutComposite3DSmall::kMaxStages; ++i) small.addTransformation(stage);

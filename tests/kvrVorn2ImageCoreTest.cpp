@@ -193,7 +193,50 @@ TEST_F(Vorn2ImageCoreTest, GrayScaleTransformFollowsTheDiagonal) {
   EXPECT_EQ(untouched, Codes(4, 7));
 }
 
-// ---- Video level to log code ------------------------------------------------------
+// ---- Byte order, re-targeting, video level to log code --------------------------
+
+TEST_F(Vorn2ImageCoreTest, SwapsBytesInPlaceOrNot) {
+  const Codes in = curvedLut(3, kLutPlanar, 65535);
+  Codes out(in.size());
+  ASSERT_EQ(Vorn2ImageCore::swap3DLutEndianess(3, in.data(), out.data()), kNoError);
+  EXPECT_EQ(out[5], static_cast<unsigned short>(in[5] >> 8 | in[5] << 8));
+  Vorn2ImageCore::swap3DLutEndianess(3, out.data(), out.data());
+  EXPECT_EQ(out, in);
+}
+
+TEST_F(Vorn2ImageCoreTest, RetargetingToRec1886KeepsGreyGreyAndWorksInPlace) {
+  const int n = 5;
+  Codes grey = flatLut(n, 2000), out(grey.size());
+  ASSERT_EQ(core.convert3dLut2Rec709(n, grey.data(), kLutPlanar, 4095, out.data()), kNoError);
+  EXPECT_EQ(out, grey);  // a Rec.1886 target is copied
+  core.setTargetColorSpace(space(P3D65Gamma26));
+  ASSERT_EQ(core.convert3dLut2Rec709(n, grey.data(), kLutPlanar, 4095, out.data()), kNoError);
+  EXPECT_NE(out[0], 2000);  // another gamma
+  EXPECT_EQ(out, Codes(out.size(), out[0]));
+  Codes lut = curvedLut(n, kLutInterleaved, 4095);
+  ASSERT_EQ(core.convert3dLut2Rec709(n, lut.data(), kLutInterleaved, 4095, out.data()), kNoError);
+  ASSERT_EQ(core.convert3dLut2Rec709(n, lut.data(), kLutInterleaved, 4095, lut.data()), kNoError);
+  EXPECT_EQ(lut, out);
+}
+
+TEST_F(Vorn2ImageCoreTest, VideoLevelsBecomeTablePositions) {
+  ASSERT_EQ(core.setParam(kLutParamExposureIndex, 1600.0), kNoError);  // neutral normalisation
+  const Codes rising{100, 200, 400, 800}, falling{100, 900, 300, 500};
+  const struct {
+    double video;
+    const Codes& table;
+    double position;
+  } cases[] = {{0.3, rising, 1.5 / 3},
+               {0.05, rising, 0.0},
+               {0.1, rising, 0.0},
+               {0.9, rising, 1.0},
+               {0.4, falling, 0.375 / 3}};
+  for (const auto& c : cases) {
+    double elvex = -1.0;
+    ASSERT_EQ(core.convertVideo2Elvex(c.video, 4, c.table.data(), 1000, elvex), kNoError);
+    EXPECT_DOUBLE_EQ(elvex, c.position) << c.video;
+  }
+}
 
 }  // namespace
 }  // namespace Kalvora
