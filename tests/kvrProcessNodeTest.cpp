@@ -214,11 +214,13 @@ Reference tableReference(ImageCore& core, unsigned int id, int maxValue, bool rg
 
 constexpr int kPoints = 33;  // mesh of the 3-D node
 
-// The node's table as 16-bit codes, read in double precision by the
-// library's tetrahedral 3-D LUT.
+// The node's double-precision table, clamped and rounded to 16-bit codes,
+// read by the library's tetrahedral 3-D LUT.
 Reference cubeReference(LutGeneratorImageCore& core, unsigned int id, int maxValue) {
-  auto table = std::make_shared<std::vector<unsigned short>>(3 * KalvoraTest::cube(kPoints));
-  EXPECT_EQ(core.get3dLut(id, kPoints, table->data(), kLutInterleaved, k16Bit, false), kNoError);
+  std::vector<double> exact(3 * KalvoraTest::cube(kPoints));
+  EXPECT_EQ(core.get3dLut(id, kPoints, exact.data(), kLutInterleaved), kNoError);
+  auto table = std::make_shared<std::vector<unsigned short>>();
+  for (double v : exact) table->push_back(toCode16(v, k16Bit));
   auto lut = std::make_shared<Lut3D>(kPoints, table->data(), kLutInterleaved, k16Bit, false);
   return [table, lut, maxValue](const int(&in)[3], double(&out)[3]) {
     lut->transform(double(in[0]) / maxValue, double(in[1]) / maxValue, double(in[2]) / maxValue,
