@@ -4,9 +4,11 @@
 
 #include <array>
 #include <cmath>
+#include <cstdint>
 #include <cstring>
 #include <limits>
 #include <random>
+#include <type_traits>
 #include <vector>
 
 #include "kvrLut3D.h"
@@ -43,7 +45,11 @@ std::array<double, 3> at(const LutFunc3D& f, double r, double g, double b) {
 template <class Real>
 bool sameBits(Real a, Real b) {
   if (std::isnan(a) || std::isnan(b)) return std::isnan(a) && std::isnan(b);
-  return std::memcmp(&a, &b, sizeof a) == 0;
+  using Bits = std::conditional_t<sizeof(Real) == 8, uint64_t, uint32_t>;
+  Bits x = 0, y = 0;
+  std::memcpy(&x, &a, sizeof a);
+  std::memcpy(&y, &b, sizeof b);
+  return x == y;
 }
 
 // Unstructured codes: every corner difference and tetrahedron shows.
@@ -110,21 +116,8 @@ double monomialDerivative(int p, int order, int t) {
 
 }  // namespace
 
-// Outside 0 ... 1 the edge cells extrapolate; any input gives a valid cell.
-TEST(Interpolator3dTest, CellLookupClampsToTheEdgeCells) {
-  const TetrahedralInterpolator cells(nullptr, 5, kLutInterleaved);
-  const double t[] = {0.0, 1.0, 0.6, 1.2, -0.1, 1e300, -1e300, kInf, kNan};
-  const int cell[] = {0, 3, 2, 3, 0, 3, 0, 3, 0};
-  const double frac[] = {0.0, 1.0, 0.4, 1.8, -0.4};
-  for (int i = 0; i < 9; ++i) {
-    double f;
-    EXPECT_EQ(cells.getOrigin(t[i], f), cell[i]) << t[i];
-    EXPECT_TRUE(i >= 5 || std::fabs(f - frac[i]) <= (i < 2 ? 0.0 : 1e-12)) << t[i] << ": " << f;
-  }
-}
-
 // Tetrahedral is exact on linear tables, tricubic on cubic ones (with signed
-// derivatives), also when extrapolating.
+// derivatives), also when extrapolating from the edge cells outside 0 ... 1.
 TEST(Interpolator3dTest, LinearAndCubicTablesAreReproducedExactly) {
   const int n = 5;
   const auto linear = [](double r, double g, double b) {

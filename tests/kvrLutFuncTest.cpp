@@ -134,8 +134,6 @@ TEST(LutFuncTest, CompositesRunTheirStagesInOrderAndTheSmallOneTakesTen) {
   };
   build(chain);
   build(small);
-  for (int i = 6; i < LutComposite3DSmall::kMaxStages; ++i) small.addTransformation(add);
-  EXPECT_THROW(small.addTransformation(add), KvrSignal);
   small.reset();
   for (int i = 0; i < 10; ++i) small.addTransformation(half);
   EXPECT_EQ(render(small, 1, 1, 1).r, 1.0 / 1024);

@@ -11,7 +11,7 @@ TEST(MatrixHelpers, SaturationInversionNormalisationAndCopies) {
   const double m[9] = {1.2, -0.1, -0.1, 0.05, 0.9, 0.05, 0.0, -0.2, 1.2};
   double out[9];
   satRgbMat(m, gLumaFactors, 1.0, out);
-  EXPECT_EQ(std::memcmp(out, m, sizeof m), 0);
+  EXPECT_EQ(std::vector<double>(out, out + 9), std::vector<double>(m, m + 9));
   satRgbMat(gUnityMatrix, gLumaFactors, 0.0, out);
   for (int i = 0; i < 9; ++i) EXPECT_EQ(out[i], gLumaFactors[i % 3]);
 
@@ -34,7 +34,7 @@ TEST(MatrixHelpers, SaturationInversionNormalisationAndCopies) {
   EXPECT_DOUBLE_EQ(out[0] + out[1] + out[2], 1.0);
   EXPECT_DOUBLE_EQ(out[8], 0.5);
   normMat(gUnityMatrix, out);
-  EXPECT_EQ(std::memcmp(out, gUnityMatrix, sizeof out), 0);
+  EXPECT_EQ(std::vector<double>(out, out + 9), std::vector<double>(gUnityMatrix, gUnityMatrix + 9));
 
   double d[3] = {2, 3, 4};
   diagMat(d, out);

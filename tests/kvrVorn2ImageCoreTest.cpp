@@ -2,6 +2,7 @@
 // normalisation, decimation, byte order, re-targeting and the neutral axis.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <vector>
 
 #include "kvrLutCoreTestSupport.h"
@@ -33,7 +34,7 @@ Codes curvedLut(int n, LutOrder order, int maxValue) {
   return makeTable(n, order, [=](int r, int g, int b, int c) {
     const double at[3] = {double(r) / (n - 1), double(g) / (n - 1), double(b) / (n - 1)};
     const double v = 0.6 * at[c] * at[c] + 0.3 * at[(c + 1) % 3] + 0.1 * at[(c + 2) % 3];
-    return int(v * maxValue + 0.5);
+    return int(std::lround(v * maxValue));
   });
 }
 

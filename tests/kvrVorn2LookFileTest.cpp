@@ -175,9 +175,6 @@ TEST_F(LookFileTest, UserLutAddsAThirtyThreePointBlockAndDropsTheVideoKey) {
                                                kLookFileHas3dLut, offset),
             kNoError);
   EXPECT_EQ(offset, kLookSize);
-  EXPECT_EQ(Vorn2LookFile::getLookFileFeatures(const_cast<unsigned char*>(look.data()),
-                                               LookFileFeature(3), offset),
-            kUnknownFeature);
 }
 
 class LookRoundTripTest : public LookFileTest, public testing::WithParamInterface<ColorSpace> {};
@@ -214,22 +211,11 @@ TEST_F(LookFileTest, LoadChecksEachFieldInOrderAndResetsTheLookOnFailure) {
     ErrorCode code;
     const char* fragment;  // of the report; empty for a successful load
   } cases[] = {
-      {"255 bytes", [](Bytes& b) { b.resize(255); }, kIllegalValue, "look file buffer"},
-      {"magic", byteAt(3, 'W'), kMagicMismatch, "magic"},
-      {"version 1", put(kLittle, 4, 1), kUnsupportedVersion, "no longer"},
-      {"version 4", put(kLittle, 4, 4), kUnknownFileVersion, "version"},
-      {"name length 65", put(kLittle, 30, 65, 2), kIllegalValue, "lut file name"},
-      {"note length 1025", put(kLittle, 32, 1025, 2), kIllegalValue, "look note"},
-      {"parameter offset", put(kLittle, 12, 1400), kIllegalValue, "parameter offset"},
-      {"LUT offset", put(kLittle, 20, 1648), kIllegalValue, "3d lut offset"},
       {"count wraps 8N", put(kLittle, 16, 29 + 0x20000000u), kIllegalValue, "3d lut offset"},
-      {"mesh 66", put(kLittle, 24, 66), kIllegalValue, "mesh points"},
       {"mesh wraps 6m^3", put(kLittle, 24, 0x80000000u), kIllegalValue, "mesh points"},
       {"mesh 32", put(kLittle, 24, 32), kIllegalValue, "size of look file!"},
-      {"truncated", [](Bytes& b) { b.pop_back(); }, kIllegalValue, "size of look file!"},
       {"design offset", put(kLittle, 100, kLookSize + kLutBlockSize - 1), kIllegalValue,
        "design data offset"},
-      {"colour space", byteAt(kNameAt + 29, 'X'), kUnknownColorSpace, "color space"},
       {"longer name", [&](Bytes& b) { std::memcpy(&b[kNameAt], p3.data(), p3.size()); }, kNoError,
        ""},
   };
@@ -285,7 +271,6 @@ TEST_F(LookFileTest, LookNeverTakesParametersItDoesNotSave) {
   double peak = 0;
   core.getParam(kLutParamPeakWhite, peak);
   EXPECT_EQ(peak, 1000.0);
-  EXPECT_EQ(core.loadLook(nullptr, 2000), kIllegalValue);
 }
 
 TEST_F(LookFileTest, FieldsRejectBadInputAndFollowTheUserLut) {
@@ -293,11 +278,8 @@ TEST_F(LookFileTest, FieldsRejectBadInputAndFollowTheUserLut) {
   const std::string tooLong(1025, 'x');
   EXPECT_THROW(file.setLutFileName(bytesOf(tooLong), 65), KvrSignal);
   EXPECT_THROW(file.setLookNote(nullptr, 3), KvrSignal);
-  EXPECT_THROW(file.setUserLutDesignData(nullptr, 5), KvrSignal);
-  EXPECT_THROW(file.setUserLutDesignDataKey(bytesOf(tooLong), 65), KvrSignal);
   EXPECT_EQ(core.setUserLutDesignData(Bytes(65473).data(), 65473), kIllegalValue);
   EXPECT_EQ(file.getLookNoteLength() + file.getLutDesignDataSize(), 0u);
-  EXPECT_EQ(file.setTargetColorSpace(ColorSpace(8)), kIllegalValue);
   LutGeneratorImageCore other;
   EXPECT_THROW(core.setTargetColorSpace(other.getLookFile()), KvrSignal);
   // The key is the video one without a user LUT, empty with one; removing
@@ -390,7 +372,6 @@ TEST_F(LookFileTest, RejectedPayloadsFailWithTheirCode) {
   LutGeneratorImageCore source, graded;  // the graded one carries a user LUT
   source.setTargetColorSpace(source.getColorSpaceInfo(P3D65Gamma26));
   makeLook(graded, P3D65Gamma26);
-  const char* const look = look_video_param_atom_key;
   const char* const v2 = look_video_param_v2_atom_key;
   const char* const info = look_info_atom_key;
   const char* const lut = lut3d_master_atom_key;
@@ -402,24 +383,17 @@ TEST_F(LookFileTest, RejectedPayloadsFailWithTheirCode) {
     ErrorCode code;
     const char* fragment;
   } cases[] = {
-      {look, put(kBig, 0, 2, 2), kUnknownMetaDataVersion, "version"},
       {v2, put(kBig, 4, 3, 2), kUnknownMetaDataVersion, "version"},
       {v2, put(kBig, 0, 128), kIllegalValue, "header"},
       {v2, byteAt(86 + 29), kUnknownColorSpace, "color space"},
       {v2, [](Bytes& b) { b.resize(100), put(kBig, 0, 100)(b); }, kUnknownColorSpace,
        "color space"},
       {info, put(kBig, 4, 3, 2), kUnknownMetaDataVersion, "version"},
-      {info, put(kBig, 8, 65, 2), kIllegalValue, "file name"},
-      {info, put(kBig, 0, 72), kIllegalValue, "header"},
       {lut, [](Bytes& b) { b[7] = 'X'; }, kMagicMismatch, "manufacture"},
       {lut, put(kBig, 8, 2, 2), kUnknownMetaDataVersion, "version"},
-      {lut, put(kBig, 12, 4095), kIllegalValue, "scaling"},
-      {lut, put(kBig, 24, 17, 2), kIllegalValue, "meshpoints"},
       {lut, put(kBig, 0, 64), kIllegalValue, "header"},
       {raw, [](Bytes& b) { b.resize(100), b[0] = 'X'; }, kIllegalValue, "size"},
       {raw, [](Bytes& b) { b[0] = 'X'; }, kMagicMismatch, "magic"},
-      {raw, put(kHost, 8, 2), kUnknownMetaDataVersion, "version"},
-      {raw, put(kHost, 12, 1), kUnknownRevision, "reversion"},
       {raw, put(kHost, 16, kRawSize + 1), kIllegalValue, "size"},
       {raw, put(kHost, 172, kRawSize - 100), kIllegalValue, "size"},
       {raw, put(kHost, 176, 63), kIllegalValue, "size"},
@@ -428,7 +402,6 @@ TEST_F(LookFileTest, RejectedPayloadsFailWithTheirCode) {
       {raw, byteAt(100), kUnknownColorSpace, "color space"},
       {raw, byteAt(100 + 14), kUnknownColorSpace, "color space"},
       {raw, put(kHost, kRawDesignAt + 64 + 4, 2), kUnknownMetaDataVersion, "video parameter"},
-      {raw, put(kHost, kRawDesignAt + 64, 83), kIllegalValue, "video parameter"},
       {rawLut, [](Bytes& b) { put(kHost, 168, unsigned(b.size()))(b); }, kIllegalValue, "size"},
       {rawLut, put(kHost, 192, 66), kIllegalValue, "meshpoints"},
       {rawLut, put(kHost, 196, 0), kIllegalValue, "scaling"},
@@ -441,7 +414,6 @@ TEST_F(LookFileTest, RejectedPayloadsFailWithTheirCode) {
     EXPECT_EQ(core.setMetaData(key, payload.data(), unsigned(payload.size())), cases[i].code);
     EXPECT_PRED2(contains, lastReport(), cases[i].fragment);
   }
-  EXPECT_EQ(core.setMetaData("com.vorn.camera.look.unknown", nullptr, 0), kUnknownAtomKey);
   unsigned int n = 0;
   EXPECT_EQ(core.getMetaDataSize(color_space_atom_key, n), kUnknownAtomKey);
 }

@@ -117,7 +117,8 @@ TEST(Vorn2VideoLut, PqOutputStaysBetweenBlackLevelAndPeakWhite) {
     expectSame(render(lut, 0, 0, 0), {lo, lo, lo});
     double highest = 0;
     for (int i = 0; i < 729; ++i) {
-      const Rgb out = render(lut, i / 81 / 8.0, i / 9 % 9 / 8.0, i % 9 / 8.0);
+      const int r = i / 81, g = i / 9 % 9, b = i % 9;
+      const Rgb out = render(lut, r / 8.0, g / 8.0, b / 8.0);
       ASSERT_TRUE(std::min({out.r, out.g, out.b}) >= lo && std::max({out.r, out.g, out.b}) <= hi);
       highest = std::max({highest, out.r, out.g, out.b});
     }
