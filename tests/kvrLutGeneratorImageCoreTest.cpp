@@ -16,16 +16,8 @@ namespace {
 using KalvoraTest::cube;
 using Nodes = std::set<unsigned int>;
 
-class LutGeneratorTest : public KalvoraTest::ReportCaptureTest {
+class LutGeneratorTest : public KalvoraTest::LutCoreTest {
 protected:
-  const DisplayColorSpace* space(ColorSpace id) const { return core.getColorSpaceInfo(id); }
-
-  double param(unsigned int id) {
-    double value = -1.0;
-    EXPECT_EQ(core.getParam(id, value), kNoError);
-    return value;
-  }
-
   // The nodes whose revision a successful setParam(id, value) bumps.
   Nodes changedBy(unsigned int id, double value) {
     const unsigned int nodes[] = {kLutNodeLog,           kLutNodeInverseLog, kLutNodeCdl,
@@ -38,8 +30,6 @@ protected:
       if (core.getNodeRevision(nodes[i]) != before[i]) changed.insert(nodes[i]);
     return changed;
   }
-
-  KalvoraTest::OpenLutGenerator core;
 };
 
 // Ranges hold at their ends; peak and diffuse white take only their levels,

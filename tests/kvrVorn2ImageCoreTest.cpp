@@ -16,18 +16,7 @@ using KalvoraTest::gridIndex;
 using KalvoraTest::makeTable;
 using Codes = std::vector<unsigned short>;
 
-class Vorn2ImageCoreTest : public KalvoraTest::ReportCaptureTest {
-protected:
-  const DisplayColorSpace* space(ColorSpace id) const { return core.getColorSpaceInfo(id); }
-
-  double param(unsigned int id) {
-    double value = -1.0;
-    EXPECT_EQ(core.getParam(id, value), kNoError);
-    return value;
-  }
-
-  KalvoraTest::OpenLutGenerator core;
-};
+using Vorn2ImageCoreTest = KalvoraTest::LutCoreTest;
 
 // A smooth, clearly non-linear LUT: channel c of point (r, g, b).
 Codes curvedLut(int n, LutOrder order, int maxValue) {
