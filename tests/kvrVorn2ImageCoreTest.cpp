@@ -192,6 +192,7 @@ TEST_F(Vorn2ImageCoreTest, SwapsBytesInPlaceOrNot) {
   EXPECT_EQ(out[5], static_cast<unsigned short>(in[5] >> 8 | in[5] << 8));
   Vorn2ImageCore::swap3DLutEndianess(3, out.data(), out.data());
   EXPECT_EQ(out, in);
+  EXPECT_EQ(Vorn2ImageCore::swap3DLutEndianess(0, nullptr, nullptr), kNoError);
 }
 
 TEST_F(Vorn2ImageCoreTest, RetargetingToRec1886KeepsGreyGreyAndWorksInPlace) {
@@ -226,6 +227,8 @@ TEST_F(Vorn2ImageCoreTest, VideoLevelsBecomeTablePositions) {
     ASSERT_EQ(core.convertVideo2Elvex(c.video, 4, c.table.data(), 1000, elvex), kNoError);
     EXPECT_DOUBLE_EQ(elvex, c.position) << c.video;
   }
+  double elvex = -1.0;
+  EXPECT_EQ(core.convertVideo2Elvex(0.4, 4, nullptr, 1000, elvex), kIllegalValue);
 }
 
 }  // namespace
