@@ -4,10 +4,13 @@
 
 #include "kvrError.h"
 #include "kvrSrcColorSpaceInfo.h"
+#include "kvrTestSupport.h"
 
 using namespace Kalvora;
 
 namespace {
+
+using KalvoraTest::expectSignal;
 
 // A caller-defined description with identity transfer functions.
 class TestSpace : public ColorSpaceInfo {
@@ -37,17 +40,6 @@ void expectNear(const double* m, std::initializer_list<double> expected, double 
 // The image of RGB white.
 void whiteOf(const double (&m)[9], double (&out)[3]) {
   mulRgbMatVect(m, 1.0, 1.0, 1.0, out[0], out[1], out[2]);
-}
-
-// The code of the signal that work throws.
-template <class Work>
-ErrorCode signalOf(Work&& work) {
-  try {
-    work();
-  } catch (const KvrSignal& signal) {
-    return signal.code();
-  }
-  return kNoError;
 }
 
 }  // namespace
@@ -135,18 +127,18 @@ TEST(Identity, ByNameFromCharacterSkipOnAndInBuffers) {
 TEST(Failures, IllegalWhitesAndPrimariesAreRejected) {
   for (Chromaticity white :
        {Chromaticity(0.3, 0.0), Chromaticity(-0.1, 0.3), Chromaticity(NAN, 0.3)})
-    EXPECT_EQ(signalOf([&] { rec709("w", white); }), kIllegalValue) << white.x << " " << white.y;
+    expectSignal(kIllegalValue, "white", [&] { rec709("w", white); });
 
   // Primaries on one line: every computation built on the XYZ matrix fails.
   const TestSpace line(kD65, {0.1, 0.2}, {0.2, 0.4}, {0.3, 0.6}, "line");
   double m[9] = {7, 7, 7, 7, 7, 7, 7, 7, 7};
-  EXPECT_EQ(signalOf([&] { line.getXyzMatrix(m); }), kIllegalValue);
+  expectSignal(kIllegalValue, "", [&] { line.getXyzMatrix(m); });
   EXPECT_EQ(m[0], 7.0);
-  EXPECT_EQ(signalOf([&] { line.getYPbPrMatrix(m, 4); }), kIllegalValue);
-  EXPECT_EQ(signalOf([&] { rec709().getConversionMatrix(line, m); }), kIllegalValue);
-  EXPECT_EQ(signalOf([&] { line.getConversionMatrix(rec709(), m); }), kIllegalValue);
+  expectSignal(kIllegalValue, "", [&] { line.getYPbPrMatrix(m, 4); });
+  expectSignal(kIllegalValue, "", [&] { rec709().getConversionMatrix(line, m); });
+  expectSignal(kIllegalValue, "", [&] { line.getConversionMatrix(rec709(), m); });
 
   // The white halfway between the red (0.6, 0.3) and green (0.2, 0.5) primaries.
   const TestSpace edge({0.4, 0.4}, {0.6, 0.3}, {0.2, 0.5}, {0.15, 0.06}, "edge");
-  EXPECT_EQ(signalOf([&] { rec709().getConversionMatrix(edge, m); }), kIllegalValue);
+  expectSignal(kIllegalValue, "", [&] { rec709().getConversionMatrix(edge, m); });
 }

@@ -1,6 +1,8 @@
 // Test support: records the reports made through the library's error handler.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <cstdarg>
 #include <cstdio>
 #include <string>
@@ -14,6 +16,21 @@ namespace KalvoraTest {
 // message whose full text the message suite checks).
 inline bool contains(const std::string& text, const std::string& part) {
   return text.find(part) != std::string::npos;
+}
+
+// Expects work to throw a KvrSignal with this code and a message containing
+// fragment; gives the signal's location ("" when nothing was thrown).
+template <class Work>
+std::string expectSignal(Kalvora::ErrorCode code, const char* fragment, Work&& work) {
+  try {
+    work();
+  } catch (const Kalvora::KvrSignal& signal) {
+    EXPECT_EQ(signal.code(), code);
+    EXPECT_PRED2(contains, signal.what(), fragment);
+    return signal.where() != nullptr ? signal.where() : "";
+  }
+  ADD_FAILURE() << "accepted, expected \"" << fragment << "\"";
+  return "";
 }
 
 struct Report {
