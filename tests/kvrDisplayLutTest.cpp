@@ -161,8 +161,10 @@ TEST(DisplayLutTest, SameIdentifierIsTheIdentityAndViewingControlsApplyElsewhere
   lut.setViewingGamma(2.0);
   for (double x : {-1.0, 0.25, 4.0})
     EXPECT_EQ(paint(*lut.getGammaLut(), x)[1], std::sqrt(std::min(1.0, std::max(0.0, x))));
-  lut.setViewingGamma(0.0);  // off again
-  expectEncoding(lut, p3.getGammaLut(0, false));
+  for (double off : {0.0, 1.0}) {
+    lut.setViewingGamma(off);
+    expectEncoding(lut, p3.getGammaLut(0, false));
+  }
   for (double bad : {0.0, -0.5, std::numeric_limits<double>::quiet_NaN()})
     expectSignal(kIllegalValue, "saturation", [&] { lut.setViewingSaturation(bad); });
 }
@@ -199,6 +201,10 @@ TEST(DisplayLutTest, FalseColourPaintsTheBandsAndGreyElsewhere) {
   EXPECT_EQ(rows[5].min, 1.0 - w);
   EXPECT_EQ(rows[4].min, 1.0 - 2 * w);
   DisplayLut::setMinValuesByLimits(nullptr, 3, w);  // no table: nothing to do
+  lut.setVideoFalseColorMode(ElvexCurve);           // the curve's own bands, no grey-scale curve
+  lut.setVideoGrayScaleCurve(nullptr);
+  lut.setVideoFalseColorLimits();
+  for (int k = 0; k < 5; ++k) EXPECT_LE(rows[k].max, rows[k + 1].min) << k;
 }
 
 // The gains scale the input of the display curve the gamma code selects.

@@ -15,8 +15,6 @@ using KalvoraTest::contains;
 
 namespace {
 
-Options parse(std::vector<std::string> args) { return parseOptions(args); }
-
 // The usage error message of the arguments, or "" when they parse.
 std::string usageError(std::vector<std::string> args) {
   try {
@@ -28,23 +26,6 @@ std::string usageError(std::vector<std::string> args) {
 }
 
 }  // namespace
-
-// Values attached with = or to a short option, help topics, and settings in
-// their order with names and ids resolved per core (the end-to-end suites run
-// the common spellings).
-TEST(ToolOptions, ValuesSettingsAndHelpTopics) {
-  EXPECT_EQ(parse({"lut", "--size=17"}).size, 17);
-  EXPECT_EQ(parse({"lut", "-oa.cube"}).output, "a.cube");
-  EXPECT_EQ(parse({"look", "show", "-h"}).helpTopic, Command::kLookSave);
-  EXPECT_EQ(parse({"look", "--help"}).helpTopic, Command::kLookSave);
-  const Options lut = parse({"lut", "--set", "cdl-slope-red=1.5", "--ei", "1600", "--set",
-                             "3001=-0.25", "--set=peak-white=2000"});
-  ASSERT_EQ(lut.settings.size(), 4u);
-  EXPECT_EQ(lut.settings[1].param->id, kLutParamExposureIndex);
-  EXPECT_EQ(lut.settings[2].param->id, kLutParamCdlOffsetRed);
-  EXPECT_EQ(lut.settings[3].param->id, kLutParamPeakWhite);
-  EXPECT_STREQ(parse({"camera", "--set", "5021=0.8"}).settings[0].param->name, "video-power-red");
-}
 
 TEST(ToolOptions, BadUsageNamesTheProblemOnOneLine) {
   const struct {

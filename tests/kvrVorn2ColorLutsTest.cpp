@@ -108,25 +108,20 @@ TEST_F(Vorn2ColorLutsTest, UserLutReplacesTheLookAndTheLookTransformFollowsIt) {
 
 TEST_F(Vorn2ColorLutsTest, EveryLookParameterReachesItsSetter) {
   using Look = Vorn2VideoLutInterface;
-  const std::pair<unsigned int, std::function<void(Look&)>> cases[] = {
+  std::vector<std::pair<unsigned int, std::function<void(Look&)>>> cases = {
       {kLutParamVideoSaturation, [](Look& l) { l.setVideoSaturation(0.5); }},
-      {kLutParamMasterGamma, [](Look& l) { l.setMasterGamma(0.5); }},
-      {kLutParamHueSaturationRed, [](Look& l) { l.setHueSaturation(HueCurve::Red, 0.5); }},
-      {kLutParamHueSaturationYellow, [](Look& l) { l.setHueSaturation(HueCurve::Yellow, 0.5); }},
-      {kLutParamHueSaturationGreen, [](Look& l) { l.setHueSaturation(HueCurve::Green, 0.5); }},
-      {kLutParamHueSaturationCyan, [](Look& l) { l.setHueSaturation(HueCurve::Cyan, 0.5); }},
-      {kLutParamHueSaturationBlue, [](Look& l) { l.setHueSaturation(HueCurve::Blue, 0.5); }},
-      {kLutParamHueSaturationMagenta, [](Look& l) { l.setHueSaturation(HueCurve::Magenta, 0.5); }},
-      {kLutParamVideoSlopeRed, [](Look& l) { l.setSlope(0.5, Look::Red); }},
-      {kLutParamVideoSlopeGreen, [](Look& l) { l.setSlope(0.5, Look::Green); }},
-      {kLutParamVideoSlopeBlue, [](Look& l) { l.setSlope(0.5, Look::Blue); }},
-      {kLutParamVideoGammaRed, [](Look& l) { l.setGamma(0.5, Look::Red); }},
-      {kLutParamVideoGammaGreen, [](Look& l) { l.setGamma(0.5, Look::Green); }},
-      {kLutParamVideoGammaBlue, [](Look& l) { l.setGamma(0.5, Look::Blue); }},
-      {kLutParamVideoPedestalRed, [](Look& l) { l.setPedestal(0.5, Look::Red); }},
-      {kLutParamVideoPedestalGreen, [](Look& l) { l.setPedestal(0.5, Look::Green); }},
-      {kLutParamVideoPedestalBlue, [](Look& l) { l.setPedestal(0.5, Look::Blue); }},
-  };
+      {kLutParamMasterGamma, [](Look& l) { l.setMasterGamma(0.5); }}};
+  const HueCurve::Hue hues[] = {HueCurve::Red,  HueCurve::Yellow, HueCurve::Green,
+                                HueCurve::Cyan, HueCurve::Blue,   HueCurve::Magenta};
+  for (unsigned int h = 0; h < 6; ++h)  // the hue parameters follow each other in this order
+    cases.push_back({kLutParamHueSaturationRed + h,
+                     [hue = hues[h]](Look& l) { l.setHueSaturation(hue, 0.5); }});
+  for (unsigned int c = 0; c < 3; ++c) {  // red, green, blue
+    const auto k = Look::Channel(Look::Red + c);
+    cases.push_back({kLutParamVideoSlopeRed + c, [k](Look& l) { l.setSlope(0.5, k); }});
+    cases.push_back({kLutParamVideoGammaRed + c, [k](Look& l) { l.setGamma(0.5, k); }});
+    cases.push_back({kLutParamVideoPedestalRed + c, [k](Look& l) { l.setPedestal(0.5, k); }});
+  }
   for (const auto& c : cases) {
     SCOPED_TRACE(c.first);
     luts.setVideoParameter(c.first, 0.5);
