@@ -13,4 +13,4 @@ tests=$(nonBlankLines tests)
 code=$(nonBlankLines include src tools bench examples)
 echo "tests: $tests non-blank lines"
 echo "code:  $code non-blank lines"
-awk -v t="$tests" -v c="$code" 'BEGIN { printf "ratio: %.1f%%\n", 100 * t / c }'
+awk -v t="$tests" -v c="$code" 'BEGIN { printf "ratio: %.2f%%\n", 100 * t / c }'

@@ -1,9 +1,6 @@
-// Inputs a host gets wrong: 3-D sampling requests outside the limits; and
-// the documented error of the half grid.
+// Inputs a host gets wrong: 3-D sampling requests outside the limits.
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <cstdlib>
 #include <vector>
 
 #include "kvrKestaImageCore.h"

@@ -41,6 +41,7 @@ TEST(PipelineVocabulary, ParametersAreWellFormed) {
       EXPECT_EQ(findParamInfo(*v, p.id), &p);
       EXPECT_EQ(findParamInfo(*v, p.name), &p);
     }
+    EXPECT_EQ(findModeInfo(*v, 0x3e7), nullptr);
   }
 }
 

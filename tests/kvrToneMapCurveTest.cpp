@@ -8,6 +8,7 @@
 
 #include "kvrChromaLumaCurve.h"
 #include "kvrError.h"
+#include "kvrHueCurve.h"
 #include "kvrKestaGammaCurve.h"
 #include "kvrKestaNormToneMapCurve.h"
 #include "kvrKestaToneMapCurve.h"
@@ -134,6 +135,8 @@ TEST(ToneMapCurves, CameraCurvesChainTheToneCurve) {
 }
 
 TEST(LookCurves, ChromaLumaFollowsPeakWhiteAndCopiesKeepTheirSelection) {
+  const HueCurve hues;  // a hue angle is read modulo one turn
+  EXPECT_EQ(hues.getChroma(4.0), hues.getChroma(4.0 - 2 * std::acos(-1.0)));
   ChromaLumaCurve curve;
   expectSdr(curve);
   curve.setPeakWhite(2000);  // rebuilds the HDR curve while SDR is selected

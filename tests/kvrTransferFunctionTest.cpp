@@ -109,6 +109,9 @@ TEST(VideoCurveTest, SlopeOffsetPowerAndPedestal) {
   curve.setPower(2.0);
   EXPECT_DOUBLE_EQ(curve.transform(0.5), 0.25);
   EXPECT_EQ(curve.transform(0.9), 1.0);  // clamped before the power
+  double in[3] = {0.0, 0.5, 0.9}, out[3];
+  curve.transformArray(in, out, 3);
+  EXPECT_EQ(std::vector<double>(out, out + 3), std::vector<double>({0.0, 0.25, 1.0}));
   for (double pedestal : {0.1, -0.1}) {
     curve.reset();
     curve.setPedestal(pedestal);
@@ -162,5 +165,7 @@ TEST(LinearInterpolatorTest, InterpolatesBetweenScaledKnotsAndHoldsTheEnds) {
   EXPECT_DOUBLE_EQ(f.transform(0.25), (20 + 0.25 * 1023 / 512 * 80) / 255);
   EXPECT_DOUBLE_EQ(f.transform(512.0 / 1023), 100.0 / 255);
   EXPECT_EQ(f.transform(std::nan("")), 1.0);
+  EXPECT_DOUBLE_EQ(LinearInterpolator(xs + 2, ys + 2, 1023, 255, 3).transform(0.25), 100.0 / 255);
   EXPECT_EQ(LinearInterpolator(xs, nullptr, 1023, 255, 5).transform(0.3), 0.3);
+  EXPECT_EQ(LinearInterpolator(xs, ys, 1023, 255, 0).transform(0.3), 0.3);
 }

@@ -185,17 +185,14 @@ TEST_F(Vorn2ImageCoreTest, GrayScaleTransformFollowsTheDiagonal) {
 
 // ---- Byte order, re-targeting, video level to log code --------------------------
 
-TEST_F(Vorn2ImageCoreTest, SwapsBytesInPlaceOrNot) {
+TEST_F(Vorn2ImageCoreTest, SwapsBytesAndRetargetsToRec1886InPlaceOrNot) {
   const Codes in = curvedLut(3, kLutPlanar, 65535);
-  Codes out(in.size());
-  ASSERT_EQ(Vorn2ImageCore::swap3DLutEndianess(3, in.data(), out.data()), kNoError);
-  EXPECT_EQ(out[5], static_cast<unsigned short>(in[5] >> 8 | in[5] << 8));
-  Vorn2ImageCore::swap3DLutEndianess(3, out.data(), out.data());
-  EXPECT_EQ(out, in);
+  Codes swapped(in.size());
+  ASSERT_EQ(Vorn2ImageCore::swap3DLutEndianess(3, in.data(), swapped.data()), kNoError);
+  EXPECT_EQ(swapped[5], static_cast<unsigned short>(in[5] >> 8 | in[5] << 8));
+  Vorn2ImageCore::swap3DLutEndianess(3, swapped.data(), swapped.data());
+  EXPECT_EQ(swapped, in);
   EXPECT_EQ(Vorn2ImageCore::swap3DLutEndianess(0, nullptr, nullptr), kNoError);
-}
-
-TEST_F(Vorn2ImageCoreTest, RetargetingToRec1886KeepsGreyGreyAndWorksInPlace) {
   const int n = 5;
   Codes grey = flatLut(n, 2000), out(grey.size());
   ASSERT_EQ(core.convert3dLut2Rec709(n, grey.data(), kLutPlanar, 4095, out.data()), kNoError);
