@@ -48,7 +48,7 @@ std::string header(const std::string& rows) {
 
 const std::string kRow = "5600 1 0 0 0 1 0 0 0 1 1 1 1\n";
 
-class CalibrationLoader : public ::testing::Test {
+class CalibrationLoader : public KalvoraTest::ReportCaptureTest {
 protected:
   Record loadPath(const std::string& path, ErrorCode& code) {
     ReportCapture::reports().clear();
@@ -67,8 +67,6 @@ protected:
     EXPECT_EQ(ReportCapture::reports().size(), good ? 0u : 1u);
     return record;
   }
-
-  ReportCapture capture_;
 };
 
 }  // namespace

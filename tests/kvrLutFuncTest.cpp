@@ -64,7 +64,7 @@ TEST(LutFuncTest, ScalarFunctionsTheirCombinationsAndTables) {
                {"table just below 1", Lut(ramp, 3, 200).transform(std::nextafter(1.0, 0.0)), 1.0},
                {"table NaN", Lut(ramp, 3, 200).transform(kNaN), 1.0},
                {"codes above the maximum", Lut(tall, 2, 500).transform(1.0), 2.0},
-               {"one entry", Lut(single, 1, 600).transform(2.0), 0.5},
+               {"one entry", Lut(single, 1, 600).transform(0.25), 0.5},
                {"no table", Lut(nullptr, 2, 10).transform(7.0), 7.0},
                {"no entries", Lut(ramp, 0, 600).transform(0.25), 0.25}};
   for (const auto& c : cases) EXPECT_NEAR(c.value, c.expected, 1e-15) << c.name;
