@@ -99,8 +99,6 @@ TEST_F(Vorn2ImageCoreTest, InstallsAndResetsWellFormedUserLutsOnly) {
               kIllegalValue);
   EXPECT_EQ(core.setUser3dLut(kLutNodeLook, 33, nullptr, kLutInterleaved, 4095), kIllegalValue);
   EXPECT_EQ(core.setUser3dLut(kLutNodeLook, 33, big.data(), kLutInterleaved, 0), kIllegalValue);
-  EXPECT_EQ(core.setUser3dLut(kLutExportLookRec1886, 2, big.data(), kLutInterleaved, 4095),
-            kUnknownId);  // the user LUT has one node
   expectInstalled(4095, 5, kLutPlanar);
   EXPECT_EQ(core.getNodeRevision(kLutNodeLook), revision + 1);
   EXPECT_EQ(core.getNodeRevision(kLutNodeNormalization), normalization);

@@ -392,6 +392,8 @@ TEST_F(LookFileTest, RejectedPayloadsFailWithTheirCode) {
       {lut, put(kBig, 8, 2, 2), kUnknownMetaDataVersion, "version"},
       {lut, put(kBig, 0, 64), kIllegalValue, "header"},
       {lut, byteAt(28 + 29), kUnknownColorSpace, "color space"},
+      {lut, put(kBig, 0, 1u << 20), kIllegalValue, "size"},
+      {lut3d_atom_key, [](Bytes& b) { b.resize(b.size() - 4); }, kIllegalValue, "size"},
       {raw, [](Bytes& b) { b.resize(100), b[0] = 'X'; }, kIllegalValue, "size"},
       {raw, [](Bytes& b) { b[0] = 'X'; }, kMagicMismatch, "magic"},
       {raw, put(kHost, 16, kRawSize + 1), kIllegalValue, "size"},
