@@ -5,6 +5,7 @@
 #include <cstring>
 #include <ctime>
 #include <fstream>
+#include <iomanip>
 #include <memory>
 #include <sstream>
 #include <string>
@@ -78,9 +79,7 @@ TEST_F(CalibrationLoader, ReadsHeaderAndRowsAndLeavesTheCodeAlone) {
   EXPECT_EQ(record->headerValue1, 4711u);
   EXPECT_EQ(record->headerValue2, 3u);
   std::tm date{};
-  date.tm_mday = 14;
-  date.tm_mon = 2;
-  date.tm_year = 2024 - 1900;
+  std::istringstream("2024-03-14") >> std::get_time(&date, "%Y-%m-%d");
   date.tm_isdst = -1;
   EXPECT_EQ(record->date, std::mktime(&date));
   ASSERT_EQ(record->rowCount, 5);

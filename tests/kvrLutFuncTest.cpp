@@ -77,6 +77,7 @@ TEST(LutFuncTest, ScalarFunctionsTheirCombinationsAndTables) {
   EXPECT_EQ(table, accumulated);
   std::vector<unsigned short> shifted(1024);  // positions i / size, the last one exactly 1
   LutFunc::sUnity.getTableForShiftedValues(1024, shifted.data(), 65535);
+  LutFunc::sUnity.getTableForShiftedValues(-1, shifted.data() + 1, 0);  // writes nothing
   EXPECT_EQ(shifted[1], toCode16(1.0 / 1024, 65535));
   EXPECT_EQ(shifted[1023], 65535);
   unsigned short codes[2];  // clamped, scaled and rounded; NaN is 0

@@ -96,7 +96,7 @@ const Ids kCdlIds = {kLutParamCdlSaturation, kLutParamCdlSlopeRed, kLutParamCdlO
 const Ids kVideoIds = {kLutParamKnee, kLutParamHueSaturationCyan, kLutParamVideoSlopeRed,
                        kLutParamVideoGammaBlue, kLutParamVideoPedestalBlue};
 
-class LookFileTest : public KalvoraTest::ReportCaptureTest {
+class LookFileTest : public KalvoraTest::LutCoreTest {
 protected:
   // A 33-point user LUT whose codes hit all byte values.
   void installUserLut(LutGeneratorImageCore& c) {
@@ -137,7 +137,6 @@ protected:
     EXPECT_EQ(file.getTargetColorSpace(), c.getTargetColorSpace());
   }
 
-  LutGeneratorImageCore core;
   Codes userLut;
   const Bytes design = {9, 8, 7, 0, 6};
 };
@@ -229,9 +228,7 @@ TEST_F(LookFileTest, LoadChecksEachFieldInOrderAndResetsTheLookOnFailure) {
     if (c.code == kNoError) {
       EXPECT_TRUE(core.hasUser3dLut());
       EXPECT_EQ(core.getUserLutDesignDataSize(), design.size());
-      double peak = 0;  // the look never takes a parameter it does not save
-      core.getParam(kLutParamPeakWhite, peak);
-      EXPECT_EQ(peak, 1000.0);
+      EXPECT_EQ(param(kLutParamPeakWhite), 1000.0);  // never taken: the look does not save it
     } else {
       EXPECT_PRED2(contains, lastReport(), c.fragment);
       expectResetLook(core);
