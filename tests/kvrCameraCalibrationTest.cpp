@@ -5,6 +5,7 @@
 #include <cstring>
 #include <ctime>
 #include <fstream>
+#include <iomanip>
 #include <memory>
 #include <sstream>
 #include <string>
@@ -48,7 +49,7 @@ std::string header(const std::string& rows) {
 
 const std::string kRow = "5600 1 0 0 0 1 0 0 0 1 1 1 1\n";
 
-class CalibrationLoader : public ::testing::Test {
+class CalibrationLoader : public KalvoraTest::ReportCaptureTest {
 protected:
   Record loadPath(const std::string& path, ErrorCode& code) {
     ReportCapture::reports().clear();
@@ -67,8 +68,6 @@ protected:
     EXPECT_EQ(ReportCapture::reports().size(), good ? 0u : 1u);
     return record;
   }
-
-  ReportCapture capture_;
 };
 
 }  // namespace
@@ -80,9 +79,7 @@ TEST_F(CalibrationLoader, ReadsHeaderAndRowsAndLeavesTheCodeAlone) {
   EXPECT_EQ(record->headerValue1, 4711u);
   EXPECT_EQ(record->headerValue2, 3u);
   std::tm date{};
-  date.tm_mday = 14;
-  date.tm_mon = 2;
-  date.tm_year = 2024 - 1900;
+  std::istringstream("2024-03-14") >> std::get_time(&date, "%Y-%m-%d");
   date.tm_isdst = -1;
   EXPECT_EQ(record->date, std::mktime(&date));
   ASSERT_EQ(record->rowCount, 5);

@@ -310,7 +310,8 @@ TEST(ColorSpacesTest, IdentifiersAreUniqueAndFoundByMainAndAlternativeName) {
   EXPECT_STREQ(ColorSpaces::identifier(Rec1886), "com.apple.proapps.colorspace.rec1886");
   EXPECT_STREQ(registry.forId(P3DciGamma26)->getAltName(),
                "com.apple.proapps.colorspace.dci.p3.gamma26");
-  EXPECT_EQ(registry.forId(static_cast<ColorSpace>(8)), nullptr);
+  for (ColorSpace unknown : {ColorSpace(-1), ColorSpace(8)})
+    EXPECT_TRUE(registry.forId(unknown) == nullptr && ColorSpaces::identifier(unknown) == nullptr);
   EXPECT_EQ(registry.forName("rec1886"), nullptr);
   EXPECT_EQ(registry.forName(nullptr), nullptr);
   // Matching from an offset, by either identifier, with text after it.

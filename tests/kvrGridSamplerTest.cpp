@@ -30,9 +30,9 @@ const struct Grid {
   int size;
   LutOrder order;
   bool halfGrid;
-} kGrids[] = {{2, kLutInterleaved, false}, {3, kLutPlanar, true},
-              {4, kLutInterleaved, true},  {17, kLutPlanar, false},
-              {17, kLutInterleaved, true}, {33, kLutInterleaved, false}};
+} kGrids[] = {{1, kLutPlanar, false},      {2, kLutInterleaved, false}, {3, kLutPlanar, true},
+              {4, kLutInterleaved, true},  {17, kLutPlanar, false},     {17, kLutInterleaved, true},
+              {33, kLutInterleaved, false}};
 
 template <class Sample>
 std::vector<Sample> tableOf(const Grid& grid) {

@@ -182,11 +182,8 @@ CameraUnitCalibrationRecord const& unitRecord(int i) {
   return *reinterpret_cast<CameraUnitCalibrationRecord const*>(gRecordStorage[i]);
 }
 
-class KalvoraTest : public testing::Test {
+class KalvoraTest : public ::KalvoraTest::ReportCaptureTest {
 protected:
-  static size_t reportCount() { return ReportCapture::reports().size(); }
-  static std::string lastReport() { return ReportCapture::lastMessage(); }
-
   // Reports come from the library's own boundary, not from the signal.
   static bool fromLibrary() {
     const std::string where = ReportCapture::reports().back().where;
@@ -197,9 +194,6 @@ protected:
   double stored(unsigned int id) const { return core.needParameter(id)->value; }
 
   TestCore core;
-
-private:
-  ReportCapture capture_;
 };
 
 // ---- Lookups ------------------------------------------------------------------------
@@ -231,6 +225,7 @@ TEST_F(KalvoraTest, SetParamStoresValuesInsideTheRangeAndNotifiesChanges) {
   EXPECT_EQ(core.setParam(1001, 3200.0), kNoError);
   EXPECT_EQ(core.changedOld, 50.0);
   EXPECT_EQ(core.getNodeRevision(5), 2u);
+  EXPECT_EQ(core.getNodeRevision(4), 0xFFFFFFFFu);  // no such node
   for (double outside : {49.0, std::nextafter(3200.0, 4000.0), std::nan("")})
     EXPECT_EQ(core.setParam(1001, outside), kIllegalValue) << outside;
   EXPECT_PRED2(contains, lastReport(), "nan for id 1001");
@@ -275,7 +270,6 @@ TEST_F(KalvoraTest, HookFailuresBecomeReportedCodes) {
   EXPECT_EQ(core.setUnitCalibration(0, unitRecord(0)), kNoError);
   EXPECT_EQ(core.useConfiguration(0), kMissingCalibration);  // a unit record alone is not enough
   core.setSystemCalibration(0, systemRecord(0));
-  ReportCapture::reports().clear();
   double value = 0.0;
   for (const auto& c : kHookFailures) {
     SCOPED_TRACE(c.fragment);
@@ -318,7 +312,7 @@ constexpr unsigned short kUntouched = 0xBEEF;
 TEST_F(KalvoraTest, SamplingChecksSizeThenScaleThenNode) {
   std::vector<unsigned short> codes(3 * 66 * 66 * 66, kUntouched);
   unsigned short* c = codes.data();
-  EXPECT_EQ(core.getLut(3, 255, c, 65536), kIllegalValue);
+  for (int size : {255, 65537}) EXPECT_EQ(core.getLut(3, size, c, 65536), kIllegalValue);
   EXPECT_EQ(core.getLut(3, 256, c, 65536), kLimitExceeded);
   EXPECT_EQ(core.getLut(11, 256, c, 65535), kUnknownId);               // exports are not nodes
   EXPECT_EQ(core.getRgbLut(8, 256, c, kLutPlanar, 4095), kUnknownId);  // another family
@@ -327,7 +321,7 @@ TEST_F(KalvoraTest, SamplingChecksSizeThenScaleThenNode) {
   EXPECT_EQ(core.export3dLut(12, 3, c, kLutInterleaved, 65535), kUnknownId);
   core.withoutFunctions = true;  // a node whose hook has no function is unknown
   EXPECT_EQ(core.getLut(5, 256, c, 65535), kUnknownId);
-  EXPECT_EQ(reportCount(), 8u);  // once each
+  EXPECT_EQ(reportCount(), 9u);  // once each
   EXPECT_EQ(std::count(codes.begin(), codes.end(), kUntouched), long(codes.size()));
 }
 

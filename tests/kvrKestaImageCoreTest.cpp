@@ -233,15 +233,11 @@ TEST(KestaImageCoreRevisions, ParameterChangesBumpTheNodesTheyAffect) {
 
 // ---- White balance -----------------------------------------------------------------
 
-struct FreeDeleter {
-  void operator()(void* p) const { std::free(p); }
-};
-
 // Three temperatures whose tint lines cross the locus; each row has its own
 // matrix so that interpolation shows.
-class WhiteBalanceTest : public testing::Test {
+class WhiteBalanceTest : public KalvoraTest::ReportCaptureTest {
 protected:
-  WhiteBalanceTest() : calibration(CameraSystemCalibrationRecord::allocate(3)) {
+  WhiteBalanceTest() : calibration(CameraSystemCalibrationRecord::allocate(3), std::free) {
     const CameraSystemCalibrationRecord::ColorConversionData rows[3] = {
         {2800, 1.30f, 2.60f, 1.0f, {}},
         {4300, 1.75f, 1.90f, 1.1f, {}},
@@ -268,8 +264,7 @@ protected:
     return {red, blue};
   }
 
-  KalvoraTest::ReportCapture capture;
-  std::unique_ptr<CameraSystemCalibrationRecord, FreeDeleter> calibration;
+  std::unique_ptr<CameraSystemCalibrationRecord, void (*)(void*)> calibration;
   KestaImageCore core{2, kPipelineSingleBranch};
 };
 
@@ -298,8 +293,7 @@ TEST_F(WhiteBalanceTest, TemperatureAndGainsAreTwoViewsOfOneBalance) {
 
   set(kCameraParamColorTemperature, 5600.0);
   const auto gains = gainsFor(5600.0, 2.0);
-  EXPECT_EQ(p(kCameraParamGainRed), gains.first);
-  EXPECT_EQ(p(kCameraParamGainBlue), gains.second);
+  EXPECT_EQ(std::make_pair(p(kCameraParamGainRed), p(kCameraParamGainBlue)), gains);
   EXPECT_EQ(p(kCameraParamColorTemperature), 5600.0);  // the view read does not undo it
   double want[9];
   core.getColorMatrix(5600.0, want);

@@ -1,27 +1,14 @@
-// Shared helpers of the look and LUT core suites: capture of error reports
-// and a core with its colour LUT set opened up.
+// Shared helpers of the look and LUT core suites: a core with its colour LUT
+// set opened up.
 #pragma once
 
 #include <gtest/gtest.h>
-
-#include <string>
-#include <vector>
 
 #include "kvrError.h"
 #include "kvrLutGeneratorImageCore.h"
 #include "kvrTestSupport.h"
 
 namespace KalvoraTest {
-
-// Collects every report of a test instead of printing it.
-class ReportCaptureTest : public testing::Test {
-protected:
-  static std::string lastReport() { return ReportCapture::lastMessage(); }
-  static size_t reportCount() { return ReportCapture::reports().size(); }
-
-private:
-  ReportCapture capture_;
-};
 
 // The generator with its colour LUT set reachable.
 class OpenLutGenerator : public Kalvora::LutGeneratorImageCore {

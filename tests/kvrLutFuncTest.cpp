@@ -64,7 +64,7 @@ TEST(LutFuncTest, ScalarFunctionsTheirCombinationsAndTables) {
                {"table just below 1", Lut(ramp, 3, 200).transform(std::nextafter(1.0, 0.0)), 1.0},
                {"table NaN", Lut(ramp, 3, 200).transform(kNaN), 1.0},
                {"codes above the maximum", Lut(tall, 2, 500).transform(1.0), 2.0},
-               {"one entry", Lut(single, 1, 600).transform(2.0), 0.5},
+               {"one entry", Lut(single, 1, 600).transform(0.25), 0.5},
                {"no table", Lut(nullptr, 2, 10).transform(7.0), 7.0},
                {"no entries", Lut(ramp, 0, 600).transform(0.25), 0.25}};
   for (const auto& c : cases) EXPECT_NEAR(c.value, c.expected, 1e-15) << c.name;
@@ -77,6 +77,7 @@ TEST(LutFuncTest, ScalarFunctionsTheirCombinationsAndTables) {
   EXPECT_EQ(table, accumulated);
   std::vector<unsigned short> shifted(1024);  // positions i / size, the last one exactly 1
   LutFunc::sUnity.getTableForShiftedValues(1024, shifted.data(), 65535);
+  LutFunc::sUnity.getTableForShiftedValues(-1, shifted.data() + 1, 0);  // writes nothing
   EXPECT_EQ(shifted[1], toCode16(1.0 / 1024, 65535));
   EXPECT_EQ(shifted[1023], 65535);
   unsigned short codes[2];  // clamped, scaled and rounded; NaN is 0

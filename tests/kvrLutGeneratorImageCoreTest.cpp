@@ -55,6 +55,7 @@ TEST_F(LutGeneratorTest, AcceptsOnlyTheValuesOfEachParameter) {
   for (const auto& c : cases)
     EXPECT_EQ(core.setParam(c.id, c.value), c.code) << c.id << " " << c.value;
   EXPECT_PRED2(KalvoraTest::contains, lastReport(), "150.000000 for id 5077");
+  EXPECT_EQ(core.resetParam(kLutParamNormalizationGain), kReadOnly);  // computed by the core
   EXPECT_EQ(param(kLutParamPeakWhite), 2000.0);
 
   core.setTargetColorSpace(space(Rec2100Hlg));

@@ -41,6 +41,8 @@ TEST(PipelineVocabulary, ParametersAreWellFormed) {
       EXPECT_EQ(findParamInfo(*v, p.id), &p);
       EXPECT_EQ(findParamInfo(*v, p.name), &p);
     }
+    for (int i = 0; i < v->modeCount; ++i)
+      EXPECT_EQ(findModeInfo(*v, v->modes[i].id), &v->modes[i]);
     EXPECT_EQ(findModeInfo(*v, 0x3e7), nullptr);
   }
 }

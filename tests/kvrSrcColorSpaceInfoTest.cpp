@@ -118,6 +118,7 @@ TEST(Identity, ByNameFromCharacterSkipOnAndInBuffers) {
   EXPECT_FALSE(cs.isColorSpace("", 37));
   EXPECT_FALSE(cs.isColorSpace(static_cast<const char*>(nullptr), 0));
   EXPECT_FALSE(rec709(nullptr).isColorSpace("", 0));
+  EXPECT_EQ(rec709(nullptr).getNameLen(), 0u);
   // A buffer may continue after the identifier.
   const unsigned char buffer[] = {'e', 'l', 'v', 'e', 'x', '_', 'v', 'i', 'e', 'w', 0xff, 'W'};
   EXPECT_TRUE(rec709("elvex_view").isColorSpace(buffer + 6, 6));

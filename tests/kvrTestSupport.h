@@ -68,4 +68,14 @@ private:
   Kalvora::ErrorHandler previous_;
 };
 
+// Collects every report of a test instead of printing it.
+class ReportCaptureTest : public testing::Test {
+protected:
+  static std::string lastReport() { return ReportCapture::lastMessage(); }
+  static size_t reportCount() { return ReportCapture::reports().size(); }
+
+private:
+  ReportCapture capture_;
+};
+
 }  // namespace KalvoraTest

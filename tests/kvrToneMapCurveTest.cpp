@@ -155,6 +155,7 @@ TEST(LookCurves, ChromaLumaFollowsPeakWhiteAndCopiesKeepTheirSelection) {
   assigned = *original;
   original.reset();
   copy.setCurveType(ChromaLumaCurve::kSdr);
+  copy.setCurveType(ChromaLumaCurve::CurveType(2));  // no such type: the selection stays
   expectSdr(copy);
   expectHdr(assigned, 0.05);
 }

@@ -166,6 +166,7 @@ TEST(LinearInterpolatorTest, InterpolatesBetweenScaledKnotsAndHoldsTheEnds) {
   EXPECT_DOUBLE_EQ(f.transform(512.0 / 1023), 100.0 / 255);
   EXPECT_EQ(f.transform(std::nan("")), 1.0);
   EXPECT_DOUBLE_EQ(LinearInterpolator(xs + 2, ys + 2, 1023, 255, 3).transform(0.25), 100.0 / 255);
+  EXPECT_EQ(LinearInterpolator(nullptr, ys, 1023, 255, 5).transform(0.3), 0.3);
   EXPECT_EQ(LinearInterpolator(xs, nullptr, 1023, 255, 5).transform(0.3), 0.3);
   EXPECT_EQ(LinearInterpolator(xs, ys, 1023, 255, 0).transform(0.3), 0.3);
 }

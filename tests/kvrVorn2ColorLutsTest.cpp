@@ -219,9 +219,8 @@ TEST(LookTables, BlockSamplingStaysWithinToleranceOfExactEvaluation) {
             for (int bi = 0; bi < kPoints; ++bi, b += step, i += 3) {
               double out[3];
               core.node(id).transform(r, g, b, out[0], out[1], out[2]);
-              for (int c = 0; c < 3; ++c) {
+              for (int c = 0; c < 3; ++c)
                 ASSERT_NEAR(table[i + c], out[c], 1e-12) << ri << " " << gi << " " << bi;
-              }
             }
           }
         }

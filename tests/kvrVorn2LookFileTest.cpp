@@ -96,7 +96,7 @@ const Ids kCdlIds = {kLutParamCdlSaturation, kLutParamCdlSlopeRed, kLutParamCdlO
 const Ids kVideoIds = {kLutParamKnee, kLutParamHueSaturationCyan, kLutParamVideoSlopeRed,
                        kLutParamVideoGammaBlue, kLutParamVideoPedestalBlue};
 
-class LookFileTest : public KalvoraTest::ReportCaptureTest {
+class LookFileTest : public KalvoraTest::LutCoreTest {
 protected:
   // A 33-point user LUT whose codes hit all byte values.
   void installUserLut(LutGeneratorImageCore& c) {
@@ -133,12 +133,10 @@ protected:
     EXPECT_FALSE(c.hasUser3dLut());
     Vorn2LookFile& file = *c.getLookFile();
     EXPECT_EQ(file.getLutFileNameLength() + file.getLookNoteLength(), 0);
-    EXPECT_EQ(file.getLutDesignDataSize(), 0u);
-    EXPECT_EQ(file.getBadLut(), 0);
+    EXPECT_EQ(file.getLutDesignDataSize() + file.getBadLut(), 0u);
     EXPECT_EQ(file.getTargetColorSpace(), c.getTargetColorSpace());
   }
 
-  LutGeneratorImageCore core;
   Codes userLut;
   const Bytes design = {9, 8, 7, 0, 6};
 };
@@ -163,18 +161,17 @@ TEST_F(LookFileTest, FreshCoreSavesThePublishedLayout) {
 
 TEST_F(LookFileTest, UserLutAddsAThirtyThreePointBlockAndDropsTheVideoKey) {
   installUserLut(core);
-  const Bytes look = save(core, false);
+  Bytes look = save(core, false);
   ASSERT_EQ(look.size(), kLookSize + kLutBlockSize);
   EXPECT_EQ(le(look, 20), kLookSize);
   EXPECT_EQ(le(look, 24), 33u);
   EXPECT_EQ(look[kKeyAt], 0);
   // The export without transform holds the user LUT alone: the block is the LUT itself.
   for (size_t i = 0; i < userLut.size(); ++i) ASSERT_EQ(le(look, kLookSize + 2 * i, 2), userLut[i]);
-  unsigned int offset = 0;  // read without a core
-  EXPECT_EQ(Vorn2LookFile::getLookFileFeatures(const_cast<unsigned char*>(look.data()),
-                                               kLookFileHas3dLut, offset),
-            kNoError);
-  EXPECT_EQ(offset, kLookSize);
+  unsigned int offset = 0, badLut = 1;  // read without a core
+  EXPECT_EQ(Vorn2LookFile::getLookFileFeatures(look.data(), kLookFileHas3dLut, offset), kNoError);
+  EXPECT_EQ(Vorn2LookFile::getLookFileFeatures(look.data(), kLookFileBadLut, badLut), kNoError);
+  EXPECT_EQ(std::make_pair(offset, badLut), std::make_pair(kLookSize, 0u));
 }
 
 class LookRoundTripTest : public LookFileTest, public testing::WithParamInterface<ColorSpace> {};
@@ -216,6 +213,8 @@ TEST_F(LookFileTest, LoadChecksEachFieldInOrderAndResetsTheLookOnFailure) {
       {"mesh 32", put(kLittle, 24, 32), kIllegalValue, "size of look file!"},
       {"design offset", put(kLittle, 100, kLookSize + kLutBlockSize - 1), kIllegalValue,
        "design data offset"},
+      {"key fills its field", [](Bytes& b) { std::memset(&b[kKeyAt], 'k', 64); }, kNoError, ""},
+      {"entry not saved", put(kLittle, kEntriesAt, kLutParamPeakWhite), kNoError, ""},
       {"longer name", [&](Bytes& b) { std::memcpy(&b[kNameAt], p3.data(), p3.size()); }, kNoError,
        ""},
   };
@@ -229,6 +228,7 @@ TEST_F(LookFileTest, LoadChecksEachFieldInOrderAndResetsTheLookOnFailure) {
     if (c.code == kNoError) {
       EXPECT_TRUE(core.hasUser3dLut());
       EXPECT_EQ(core.getUserLutDesignDataSize(), design.size());
+      EXPECT_EQ(param(kLutParamPeakWhite), 1000.0);  // never taken: the look does not save it
     } else {
       EXPECT_PRED2(contains, lastReport(), c.fragment);
       expectResetLook(core);
@@ -263,21 +263,12 @@ TEST_F(LookFileTest, FlippingAnyCoveredByteFailsAndLeavesTheLookReset) {
   expectResetLook(core);
 }
 
-TEST_F(LookFileTest, LookNeverTakesParametersItDoesNotSave) {
-  Bytes look = save(core, false);
-  put(kLittle, kEntriesAt, kLutParamPeakWhite)(look);  // in place of the first entry
-  refreshCrc(look);
-  ASSERT_EQ(core.loadLook(look.data(), unsigned(look.size())), kNoError);
-  double peak = 0;
-  core.getParam(kLutParamPeakWhite, peak);
-  EXPECT_EQ(peak, 1000.0);
-}
-
 TEST_F(LookFileTest, FieldsRejectBadInputAndFollowTheUserLut) {
   Vorn2LookFile& file = *core.getLookFile();
   const std::string tooLong(1025, 'x');
   EXPECT_THROW(file.setLutFileName(bytesOf(tooLong), 65), KvrSignal);
   EXPECT_THROW(file.setLookNote(nullptr, 3), KvrSignal);
+  EXPECT_THROW(file.setLookNote(bytesOf(tooLong), 1025), KvrSignal);
   EXPECT_EQ(core.setUserLutDesignData(Bytes(65473).data(), 65473), kIllegalValue);
   EXPECT_EQ(file.getLookNoteLength() + file.getLutDesignDataSize(), 0u);
   LutGeneratorImageCore other;
@@ -285,6 +276,9 @@ TEST_F(LookFileTest, FieldsRejectBadInputAndFollowTheUserLut) {
   // The key is the video one without a user LUT, empty with one; removing
   // the user LUT clears what belonged to it.
   makeLook(core, P3D65Gamma26);
+  ASSERT_EQ(core.setUserLutDesignDataKey(bytesOf("com.vorn.opx.video_param"), 24), kNoError);
+  EXPECT_EQ(core.getUserLutDesignDataKeySize(), 0);
+  ASSERT_EQ(core.setUserLutDesignData(nullptr, 0), kNoError);
   ASSERT_EQ(core.resetUser3dLut(kLutNodeLook), kNoError);
   EXPECT_EQ(file.getLutFileNameLength() + file.getBadLut(), 0);
   EXPECT_STREQ(reinterpret_cast<const char*>(core.getUserLutDesignDataKey()),
@@ -385,13 +379,18 @@ TEST_F(LookFileTest, RejectedPayloadsFailWithTheirCode) {
   } cases[] = {
       {v2, put(kBig, 4, 3, 2), kUnknownMetaDataVersion, "version"},
       {v2, put(kBig, 0, 128), kIllegalValue, "header"},
+      {v2, put(kBig, 0, 1u << 20), kIllegalValue, "size"},
       {v2, byteAt(86 + 29), kUnknownColorSpace, "color space"},
       {v2, [](Bytes& b) { b.resize(100), put(kBig, 0, 100)(b); }, kUnknownColorSpace,
        "color space"},
       {info, put(kBig, 4, 3, 2), kUnknownMetaDataVersion, "version"},
+      {info, put(kBig, 74, 900, 2), kIllegalValue, "size"},
       {lut, [](Bytes& b) { b[7] = 'X'; }, kMagicMismatch, "manufacture"},
       {lut, put(kBig, 8, 2, 2), kUnknownMetaDataVersion, "version"},
       {lut, put(kBig, 0, 64), kIllegalValue, "header"},
+      {lut, byteAt(28 + 29), kUnknownColorSpace, "color space"},
+      {lut, put(kBig, 0, 1u << 20), kIllegalValue, "size"},
+      {lut3d_atom_key, [](Bytes& b) { b.resize(b.size() - 4); }, kIllegalValue, "size"},
       {raw, [](Bytes& b) { b.resize(100), b[0] = 'X'; }, kIllegalValue, "size"},
       {raw, [](Bytes& b) { b[0] = 'X'; }, kMagicMismatch, "magic"},
       {raw, put(kHost, 16, kRawSize + 1), kIllegalValue, "size"},
@@ -404,6 +403,7 @@ TEST_F(LookFileTest, RejectedPayloadsFailWithTheirCode) {
       {raw, put(kHost, kRawDesignAt + 64 + 4, 2), kUnknownMetaDataVersion, "video parameter"},
       {rawLut, [](Bytes& b) { put(kHost, 168, unsigned(b.size()))(b); }, kIllegalValue, "size"},
       {rawLut, put(kHost, 192, 66), kIllegalValue, "meshpoints"},
+      {rawLut, put(kHost, 192, 34), kIllegalValue, "size"},
       {rawLut, put(kHost, 196, 0), kIllegalValue, "scaling"},
   };
   for (size_t i = 0; i < std::size(cases); ++i) {
@@ -416,6 +416,13 @@ TEST_F(LookFileTest, RejectedPayloadsFailWithTheirCode) {
   }
   unsigned int n = 0;
   EXPECT_EQ(core.getMetaDataSize(color_space_atom_key, n), kUnknownAtomKey);
+  Bytes payload = atom(source, raw);  // its target read on its own
+  ColorSpace id = Rec1886;
+  EXPECT_EQ(core.readTargetColorSpace(payload.data(), id), kNoError);
+  EXPECT_EQ(id, P3D65Gamma26);
+  byteAt(100)(payload);
+  EXPECT_EQ(core.readTargetColorSpace(payload.data(), id), kUnknownColorSpace);
+  EXPECT_EQ(core.readTargetColorSpace(nullptr, id), kIllegalValue);
 }
 
 TEST_F(LookFileTest, RawAtomOfTheSmallestUserLutIsWrittenAndReadBack) {
@@ -424,6 +431,8 @@ TEST_F(LookFileTest, RawAtomOfTheSmallestUserLutIsWrittenAndReadBack) {
   ASSERT_EQ(core.setUser3dLut(kLutNodeLook, 2, corners.data(), kLutInterleaved, 65535), kNoError);
   const Bytes raw = atom(core, vornraw_lut3d_atom_key);
   EXPECT_EQ(host32(raw, 192), 2u);
+  Bytes block(64);  // a user LUT without design data has none to give
+  EXPECT_EQ(core.getLutDesignData(block.data()), kMissingCalibration);
   LutGeneratorImageCore fresh;
   ASSERT_EQ(fresh.setMetaData(vornraw_lut3d_atom_key, raw.data(), unsigned(raw.size())), kNoError);
   EXPECT_EQ(atom(fresh, vornraw_lut3d_atom_key), raw);
@@ -441,9 +450,11 @@ TEST_F(LookFileTest, FailingAtomsAndResetLeaveTheirPartsAtTheDefaults) {
   EXPECT_EQ(size, 0u);
   // Size zero skips only the size checks.
   core.setTargetColorSpace(core.getColorSpaceInfo(Rec2100Pq));
-  Bytes master = atom(core, lut3d_master_atom_key);
-  put(kBig, 0, 64)(master);
-  EXPECT_EQ(fresh.setMetaData(lut3d_master_atom_key, master.data(), 0), kIllegalValue);
+  for (const char* key : {lut3d_master_atom_key, lut3d_atom_key, look_video_param_v2_atom_key}) {
+    Bytes payload = atom(core, key);
+    put(kBig, 0, 1u << 20)(payload);
+    EXPECT_EQ(fresh.setMetaData(key, payload.data(), 0), kIllegalValue) << key;
+  }
   makeLook(core, P3D65Gamma26);
   ASSERT_EQ(core.resetAllMetaData(), kNoError);
   expectResetLook(core);

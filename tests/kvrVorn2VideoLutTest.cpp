@@ -93,7 +93,8 @@ TEST(Vorn2VideoLut, RejectedControlsChangeNothing) {
   const Rgb before = rgb(lut, kColours[0]);
   EXPECT_THROW(lut.setTonemapParameter(-0.1, 0.5), KvrSignal);
   EXPECT_THROW(lut.setTonemapParameter(0.5, 1.1), KvrSignal);
-  EXPECT_THROW(lut.setHueSaturation(HueCurve::Magenta, 2.5), KvrSignal);
+  EXPECT_THROW(lut.setHueSaturation(HueCurve::Magenta, -0.5), KvrSignal);
+  EXPECT_THROW(lut.setHueSaturation(HueCurve::Hue(-1), 1.0), KvrSignal);
   EXPECT_THROW(lut.setGamma(2.0, Interface::Channel(3)), KvrSignal);
   EXPECT_THROW(lut.setPedestal(0.1, Interface::Channel(-1)), KvrSignal);
   expectSame(rgb(lut, kColours[0]), before);
