@@ -18,11 +18,11 @@ TEST(KvrSignal, DefaultCodeAndMessageCopiedAndCut) {
   EXPECT_STREQ(none.what(), "");
 
   static const char* const kWhere = "src/kvrKalvora:231 ERROR";
-  std::string message = "illegal size for LUT";
+  std::string message = "a message of its own";
   const KvrSignal signal(kIllegalValue, kWhere, message);
   message[0] = 'X';
   EXPECT_EQ(signal.where(), kWhere);
-  EXPECT_STREQ(signal.what(), "illegal size for LUT");
+  EXPECT_STREQ(signal.what(), "a message of its own");
   EXPECT_EQ(signal.code(), kIllegalValue);
   EXPECT_EQ(std::string(KvrSignal(kIllegalValue, "here", std::string(1500, 'a').c_str()).what()),
             std::string(1023, 'a'));
