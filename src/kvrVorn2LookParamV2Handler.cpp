@@ -1,5 +1,6 @@
 #include "kvrVorn2LookParamV2Handler.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "kvrAtomBytes.h"
@@ -65,8 +66,12 @@ void Vorn2LookParamV2Handler::setMetaData(void const* buffer, unsigned int size)
     throw KvrSignal(kUnknownMetaDataVersion, KVR_HERE, "Unknown version of metadata!");
   const unsigned int headerSize = be32(bytes, 0);
   if (size != 0 && headerSize > size) failSize();
+  // Without a size from the caller the atom's own header size bounds the
+  // name, so that a short name at the end of the atom is not read past.
+  const uint64_t end = size != 0 ? size : headerSize;
+  if (end < kNameAt) failSize();
+  const uint64_t available = std::min<uint64_t>(end - kNameAt, kNameField);
   ColorSpace id = Rec1886;
-  const uint64_t available = size != 0 ? size - kNameAt : kNameField;
   if (findColorSpace(bytes + kNameAt, available, 0, false, id) == nullptr)
     throw KvrSignal(kUnknownColorSpace, KVR_HERE, "Unknown target color space name!");
   if (!target_->isColorSpace(core().getColorSpaceInfo(id)->getName(), 0))

@@ -450,11 +450,16 @@ TEST_F(LookFileTest, FailingAtomsAndResetLeaveTheirPartsAtTheDefaults) {
   EXPECT_EQ(size, 0u);
   // Size zero skips only the size checks.
   core.setTargetColorSpace(core.getColorSpaceInfo(Rec2100Pq));
-  for (const char* key : {lut3d_master_atom_key, lut3d_atom_key, look_video_param_v2_atom_key}) {
+  for (const char* key : {lut3d_master_atom_key, lut3d_atom_key}) {
     Bytes payload = atom(core, key);
     put(kBig, 0, 1u << 20)(payload);
     EXPECT_EQ(fresh.setMetaData(key, payload.data(), 0), kIllegalValue) << key;
   }
+  // The header size bounds a size-zero v2 atom: its short PQ name is read, not past it.
+  Bytes v2 = atom(core, look_video_param_v2_atom_key);
+  EXPECT_EQ(fresh.setMetaData(look_video_param_v2_atom_key, v2.data(), 0), kNoError);
+  put(kBig, 0, 80)(v2);
+  EXPECT_EQ(fresh.setMetaData(look_video_param_v2_atom_key, v2.data(), 0), kIllegalValue);
   makeLook(core, P3D65Gamma26);
   ASSERT_EQ(core.resetAllMetaData(), kNoError);
   expectResetLook(core);
