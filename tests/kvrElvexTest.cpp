@@ -2,7 +2,6 @@
 // the log signal through.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <string>

@@ -1,7 +1,6 @@
 // The function framework: 1-D, RGB and 3-D functions and their tables.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <vector>

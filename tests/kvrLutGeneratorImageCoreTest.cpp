@@ -2,7 +2,6 @@
 // parameter changes, and its nodes against the look and curves they serve.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <set>
 #include <vector>
 
