@@ -68,6 +68,13 @@ protected:
   // none matches.
   const DisplayColorSpace* findColorSpace(unsigned char const* bytes, uint64_t available,
                                           unsigned long skip, bool whole, ColorSpace& id) const;
+  // Reads the target colour-space name at nameAt of a header-sized atom and
+  // makes it the look file's target when it differs from current. The name
+  // ends at the payload size, or at the atom's own header size when the size
+  // is unknown (0), and is at most 64 bytes. Throws kIllegalValue for a
+  // header that ends before the name, kUnknownColorSpace for an unknown name.
+  void adoptTargetName(unsigned char const* bytes, unsigned int size, unsigned int headerSize,
+                       unsigned int nameAt, const DisplayColorSpace* current) const;
 
 private:
   Vorn2ImageCore& core_;

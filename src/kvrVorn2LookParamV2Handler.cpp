@@ -1,6 +1,5 @@
 #include "kvrVorn2LookParamV2Handler.h"
 
-#include <algorithm>
 #include <cstring>
 
 #include "kvrAtomBytes.h"
@@ -19,8 +18,6 @@ constexpr unsigned short kVersion = 2;
 constexpr unsigned int kNameAt = 86;
 // The parameters a version 0 or 1 payload carries: the first ten.
 constexpr int kVersion1Count = 10;
-// Longest name looked for when the payload size is unknown.
-constexpr unsigned int kNameField = 64;
 
 unsigned int headerSizeFor(DisplayColorSpace const* target) {
   return static_cast<unsigned int>(Vorn2LookParamV2Handler::kMinimumSize +
@@ -66,16 +63,7 @@ void Vorn2LookParamV2Handler::setMetaData(void const* buffer, unsigned int size)
     throw KvrSignal(kUnknownMetaDataVersion, KVR_HERE, "Unknown version of metadata!");
   const unsigned int headerSize = be32(bytes, 0);
   if (size != 0 && headerSize > size) failSize();
-  // Without a size from the caller the atom's own header size bounds the
-  // name, so that a short name at the end of the atom is not read past.
-  const uint64_t end = size != 0 ? size : headerSize;
-  if (end < kNameAt) failSize();
-  const uint64_t available = std::min<uint64_t>(end - kNameAt, kNameField);
-  ColorSpace id = Rec1886;
-  if (findColorSpace(bytes + kNameAt, available, 0, false, id) == nullptr)
-    throw KvrSignal(kUnknownColorSpace, KVR_HERE, "Unknown target color space name!");
-  if (!target_->isColorSpace(core().getColorSpaceInfo(id)->getName(), 0))
-    core().getLookFile()->setTargetColorSpace(id);
+  adoptTargetName(bytes, size, headerSize, kNameAt, target_);
   if (headerSize != headerSize_)
     throw KvrSignal(kIllegalValue, KVR_HERE, "Wrong size of the header in the structure");
   const int count = version == kVersion ? VornRawMeta::VideoParameters::kCount : kVersion1Count;

@@ -17,8 +17,6 @@ namespace {
 
 constexpr unsigned short kVersion = 1;
 constexpr unsigned int kNameAt = 28;
-// Longest name looked for when the payload size is unknown.
-constexpr unsigned int kNameField = 64;
 
 unsigned int headerSizeFor(DisplayColorSpace const* space) {
   return static_cast<unsigned int>(Vorn2LutHandler::kMinimumSize +
@@ -92,12 +90,7 @@ unsigned int Vorn2LutHandler::readHeader(unsigned char const* bytes, unsigned in
     throw KvrSignal(kIllegalValue, KVR_HERE, "Illegal scaling factor value!");
   if (be16(bytes, 24) != kMeshPoints)
     throw KvrSignal(kIllegalValue, KVR_HERE, "Illegal number of meshpoints!");
-  ColorSpace id = Rec1886;
-  const uint64_t available = size != 0 ? size - kNameAt : kNameField;
-  if (findColorSpace(bytes + kNameAt, available, 0, false, id) == nullptr)
-    throw KvrSignal(kUnknownColorSpace, KVR_HERE, "Unknown target color space name!");
-  if (!target_->isColorSpace(core().getColorSpaceInfo(id)->getName(), 0))
-    core().getLookFile()->setTargetColorSpace(id);
+  adoptTargetName(bytes, size, headerSize, kNameAt, target_);
   // The payload's own name decides its header size, whatever was last written.
   if (headerSize != headerSizeFor(target_))
     throw KvrSignal(kIllegalValue, KVR_HERE, "Wrong size of the header in the structure");

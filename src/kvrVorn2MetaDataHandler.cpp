@@ -1,5 +1,6 @@
 #include "kvrVorn2MetaDataHandler.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "kvrAtomBytes.h"
@@ -91,6 +92,19 @@ const DisplayColorSpace* Vorn2MetaDataHandler::findColorSpace(unsigned char cons
     }
   }
   return nullptr;
+}
+
+void Vorn2MetaDataHandler::adoptTargetName(unsigned char const* bytes, unsigned int size,
+                                           unsigned int headerSize, unsigned int nameAt,
+                                           const DisplayColorSpace* current) const {
+  constexpr uint64_t kNameField = 64;
+  const uint64_t end = size != 0 ? size : headerSize;
+  if (end < nameAt) throw KvrSignal(kIllegalValue, KVR_HERE, "Illegal size of metadata buffer!");
+  ColorSpace id = Rec1886;
+  if (findColorSpace(bytes + nameAt, std::min(end - nameAt, kNameField), 0, false, id) == nullptr)
+    throw KvrSignal(kUnknownColorSpace, KVR_HERE, "Unknown target color space name!");
+  if (!current->isColorSpace(core_.getColorSpaceInfo(id)->getName(), 0))
+    core_.getLookFile()->setTargetColorSpace(id);
 }
 
 }  // namespace Kalvora
